@@ -1,0 +1,53 @@
+// Decoding runs on the reader thread for every line: it must never allocate.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "nmea/decode_gga.h"
+#include "tests/support/shared_data.h"
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+void* operator new(std::size_t size) {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace {
+
+TEST(DecodeGgaAllocation, DecodingTheBenchmarkMixAllocatesNothing) {
+  std::string mix;
+  if (!ReadWholeFile(SharedDataPath("bench/gga_mix.txt"), &mix)) {
+    mix = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\n";
+  }
+  std::vector<std::string> lines;
+  std::istringstream in(mix);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+
+  double t, la, lo, al, no, ea;
+  int accepted = 0;
+  const long before = allocations.load();
+  for (const std::string& line : lines) {
+    accepted += DecodeGga(line.c_str(), 0, &t, &la, &lo, &al, &no, &ea);
+  }
+  const long after = allocations.load();
+  EXPECT_EQ(after - before, 0);
+  EXPECT_GT(accepted, 0);
+}
+
+}  // namespace

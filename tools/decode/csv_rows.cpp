@@ -1,0 +1,14 @@
+#include "tools/decode/csv_rows.h"
+
+void PrintCsvHeader(FILE* out) {
+  fputs("time,latitude,longitude,altitude,northing_km,easting_km\n", out);
+}
+
+void PrintCsvRow(FILE* out, const GgaFix& fix) {
+  fprintf(out, "%.9f,%.9f,%.9f,%.9f,%.9f,%.9f\n", fix.time, fix.latitude, fix.longitude,
+          fix.altitude, fix.northing, fix.easting);
+}
+
+void PrintRejectedRow(FILE* out) {
+  fputs("rejected\n", out);
+}

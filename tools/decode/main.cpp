@@ -1,0 +1,75 @@
+// tavik-decode: shows what tavik makes of an NMEA 0183 log.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "tools/decode/csv_rows.h"
+#include "tools/decode/decode_options.h"
+#include "tools/decode/file_input.h"
+
+namespace {
+
+enum ExitStatus { kExitOk = 0, kExitMissingFile = 1, kExitUsage = 2 };
+
+struct CsvDecoder {
+  const DecodeOptions* options;
+  FILE* out;
+};
+
+void DecodeLineToCsv(const char* line, uint32_t /*length*/, void* context) {
+  auto* decoder = static_cast<CsvDecoder*>(context);
+  GgaFix fix;
+  if (DecodeGga(line, decoder->options->ellipsoid, &fix.time, &fix.latitude, &fix.longitude,
+                &fix.altitude, &fix.northing, &fix.easting)) {
+    PrintCsvRow(decoder->out, fix);
+  } else if (decoder->options->all) {
+    PrintRejectedRow(decoder->out);
+  }
+}
+
+// Decodes one named file ("-" is standard input); returns the exit status it earns.
+int DecodeFile(const std::string& name, CsvDecoder* decoder) {
+  const bool is_stdin = name == "-";
+  FILE* in = is_stdin ? stdin : fopen(name.c_str(), "rb");
+  if (in == nullptr) {
+    const int error = errno;
+    fprintf(stderr, "tavik-decode: cannot read '%s': %s\n", name.c_str(), strerror(error));
+    return error == ENOENT ? kExitMissingFile : kExitUsage;
+  }
+  const bool read_ok = FeedLines(in, DecodeLineToCsv, decoder);
+  const int error = errno;
+  if (!is_stdin) fclose(in);
+  if (!read_ok) {
+    fprintf(stderr, "tavik-decode: cannot read '%s': %s\n", name.c_str(), strerror(error));
+    return kExitUsage;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  DecodeOptions options;
+  std::string error;
+  switch (ParseDecodeOptions(argc, argv, &options, &error)) {
+    case DecodeCommand::kHelp:
+      fputs(kDecodeUsage, stdout);
+      return kExitOk;
+    case DecodeCommand::kUsageError:
+      fprintf(stderr, "tavik-decode: %s (see --help)\n", error.c_str());
+      return kExitUsage;
+    case DecodeCommand::kDecode:
+      break;
+  }
+  if (options.files.empty()) options.files.emplace_back("-");
+
+  CsvDecoder decoder{&options, stdout};
+  PrintCsvHeader(stdout);
+  int status = kExitOk;
+  for (const std::string& name : options.files) {
+    const int file_status = DecodeFile(name, &decoder);
+    if (file_status > status) status = file_status;
+  }
+  return status;
+}
