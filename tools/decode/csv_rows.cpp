@@ -12,3 +12,9 @@ void PrintCsvRow(FILE* out, const GgaFix& fix) {
 void PrintRejectedRow(FILE* out) {
   fputs("rejected\n", out);
 }
+
+void PrintCsvFix(double time, double latitude, double longitude, double altitude, double northing,
+                 double easting, void* out) {
+  PrintCsvRow(static_cast<FILE*>(out),
+              GgaFix{time, latitude, longitude, altitude, northing, easting});
+}

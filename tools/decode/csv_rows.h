@@ -7,4 +7,7 @@
 
 void PrintCsvHeader(FILE* out);
 void PrintCsvRow(FILE* out, const GgaFix& fix);
+// A FixCallback printing one row to the FILE* given as context.
+void PrintCsvFix(double time, double latitude, double longitude, double altitude, double northing,
+                 double easting, void* out);
 void PrintRejectedRow(FILE* out);

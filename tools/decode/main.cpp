@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "gps/line_handler.h"
 #include "tools/decode/csv_rows.h"
 #include "tools/decode/decode_options.h"
 #include "tools/decode/file_input.h"
@@ -12,24 +13,29 @@ namespace {
 
 enum ExitStatus { kExitOk = 0, kExitMissingFile = 1, kExitUsage = 2 };
 
-struct CsvDecoder {
+// Where the lines of files and standard input go: every fix to `on_fix`, and with
+// --all a "rejected" row for every other line.
+struct LineDecoder {
   const DecodeOptions* options;
+  FixCallback on_fix;
+  void* fix_context;
   FILE* out;
 };
 
-void DecodeLineToCsv(const char* line, uint32_t /*length*/, void* context) {
-  auto* decoder = static_cast<CsvDecoder*>(context);
-  GgaFix fix;
-  if (DecodeGga(line, decoder->options->ellipsoid, &fix.time, &fix.latitude, &fix.longitude,
-                &fix.altitude, &fix.northing, &fix.easting)) {
-    PrintCsvRow(decoder->out, fix);
+void DecodeLine(const char* line, uint32_t /*length*/, void* context) {
+  auto* decoder = static_cast<LineDecoder*>(context);
+  GgaFix f;
+  if (DecodeGga(line, decoder->options->ellipsoid, &f.time, &f.latitude, &f.longitude, &f.altitude,
+                &f.northing, &f.easting)) {
+    decoder->on_fix(f.time, f.latitude, f.longitude, f.altitude, f.northing, f.easting,
+                    decoder->fix_context);
   } else if (decoder->options->all) {
     PrintRejectedRow(decoder->out);
   }
 }
 
 // Decodes one named file ("-" is standard input); returns the exit status it earns.
-int DecodeFile(const std::string& name, CsvDecoder* decoder) {
+int DecodeFile(const std::string& name, LineDecoder* decoder) {
   const bool is_stdin = name == "-";
   FILE* in = is_stdin ? stdin : fopen(name.c_str(), "rb");
   if (in == nullptr) {
@@ -37,7 +43,7 @@ int DecodeFile(const std::string& name, CsvDecoder* decoder) {
     fprintf(stderr, "tavik-decode: cannot read '%s': %s\n", name.c_str(), strerror(error));
     return error == ENOENT ? kExitMissingFile : kExitUsage;
   }
-  const bool read_ok = FeedLines(in, DecodeLineToCsv, decoder);
+  const bool read_ok = FeedLines(in, DecodeLine, decoder);
   const int error = errno;
   if (!is_stdin) fclose(in);
   if (!read_ok) {
@@ -64,7 +70,7 @@ int main(int argc, char** argv) {
   }
   if (options.files.empty()) options.files.emplace_back("-");
 
-  CsvDecoder decoder{&options, stdout};
+  LineDecoder decoder{&options, PrintCsvFix, stdout, stdout};
   PrintCsvHeader(stdout);
   int status = kExitOk;
   for (const std::string& name : options.files) {

@@ -1,0 +1,65 @@
+// Decides which read-outs a fix changes, formats them and records waypoints.
+#pragma once
+
+#include <cstdint>
+
+#include "gpx/gpx_recorder.h"
+#include "platform/lock.h"
+#include "platform/post_message.h"
+
+inline constexpr int kReadoutChars = 16;  // 15 characters and the terminator
+
+// Change bits, also the wParam of MSG_FIX_UPDATED.
+enum FixChange : uint32_t {
+  CHANGE_TIME = 0x01,
+  CHANGE_ALTITUDE = 0x02,
+  CHANGE_LATITUDE = 0x04,
+  CHANGE_LONGITUDE = 0x08,
+  CHANGE_NORTHING = 0x10,
+  CHANGE_EASTING = 0x20,
+};
+
+// Read-out control ids of the main window.
+enum ReadoutControl : int {
+  IDC_TIME = 301,
+  IDC_ALTITUDE = 302,
+  IDC_LATITUDE = 303,
+  IDC_LONGITUDE = 304,
+  IDC_NORTHING = 305,
+  IDC_EASTING = 306,
+};
+
+// The format strings of the read-outs (string ids 204 to 211), each 16 code units.
+struct ReadoutFormats {
+  const char16_t* time;            // 204 "%010.3lf"
+  const char16_t* latitude_north;  // 205 "%8.4lfN"
+  const char16_t* latitude_south;  // 206 "%8.4lfS"
+  const char16_t* longitude_east;  // 207 "%8.4lfE"
+  const char16_t* longitude_west;  // 208 "%8.4lfW"
+  const char16_t* altitude;        // 209 "%6.1lfm"
+  const char16_t* easting;         // 210 "%8.3lfkm"
+  const char16_t* northing;        // 211 "%8.3lfkm"
+};
+
+struct FixDisplay {
+  char16_t time_text[kReadoutChars];
+  char16_t latitude_text[kReadoutChars];
+  char16_t longitude_text[kReadoutChars];
+  char16_t altitude_text[kReadoutChars];
+  char16_t easting_text[kReadoutChars];
+  char16_t northing_text[kReadoutChars];
+  GpxRecorder recorder;
+  Lock values_lock;
+  double last_time, last_latitude, last_longitude, last_altitude, last_easting, last_northing;
+  WindowHandle window;
+  const ReadoutFormats* formats;  // loaded once at start-up, read-only afterwards
+};
+
+// Sets the text of control `id` of `window`; the front-end supplies it.
+using SetControlText = void (*)(WindowHandle window, int id, const char16_t* text, void* context);
+
+void FixDisplayInit(FixDisplay* display, WindowHandle window, const ReadoutFormats* formats);
+void FixDisplayOnFix(double time, double latitude, double longitude, double altitude,
+                     double northing, double easting, void* display);
+void FixDisplayRefresh(FixDisplay* display, WindowHandle window, uint32_t change_bits,
+                       SetControlText set_text, void* set_text_context);

@@ -1,0 +1,32 @@
+// The GPS receiver link: a serial link whose lines are decoded as GGA fixes.
+#pragma once
+
+#include <cstdint>
+
+#include "gps/line_handler.h"
+#include "gps/serial_link.h"
+
+struct GpsPort {
+  SerialLink link;  // first, so link operations apply to the port itself
+  FixCallback fix_callback;
+  void* fix_callback_context;
+  int32_t ellipsoid;
+};
+
+void GpsPortReset(GpsPort* port);
+int GpsPortOpenWide(GpsPort* port, const char16_t* port_name, const char16_t* baud_rate,
+                    const char16_t* data_bits, const char16_t* parity, const char16_t* stop_bits,
+                    int32_t timeout_ms, int32_t ellipsoid, FixCallback callback,
+                    void* callback_context);
+int GpsPortOpenNarrow(GpsPort* port, const char* port_name, const char* baud_rate,
+                      const char* data_bits, const char* parity, const char* stop_bits,
+                      int32_t timeout_ms, int32_t ellipsoid, FixCallback callback,
+                      void* callback_context);
+int GpsPortOpenEntries(GpsPort* port, const char* port_name, const SettingEntry* baud_rate,
+                       const SettingEntry* data_bits, const SettingEntry* parity,
+                       const SettingEntry* stop_bits, int32_t timeout_ms, int32_t ellipsoid,
+                       FixCallback callback, void* callback_context);
+int GpsPortClose(GpsPort* port);
+
+// The line handler every open installs, with the GpsPort as its context.
+void HandleGpsLine(const char* line, uint32_t length, void* port);

@@ -1,0 +1,27 @@
+#include "res/string_table.h"
+
+namespace {
+constexpr char16_t kSaveFilter[] = u"GPX files\0*.gpx\0All files\0*.*";
+}
+
+const StringResource kBuiltinStrings[kStringCount] = {
+    {IDS_REALLY_QUIT, u"Really quit?", 12},
+    {IDS_CANT_OPEN_PORT, u"Can't open GPS port", 19},
+    {IDS_CANT_CLOSE_PORT, u"Can't close GPS port", 20},
+    {IDS_TIME_FORMAT, u"%010.3lf", 8},
+    {IDS_LATITUDE_NORTH, u"%8.4lfN", 7},
+    {IDS_LATITUDE_SOUTH, u"%8.4lfS", 7},
+    {IDS_LONGITUDE_EAST, u"%8.4lfE", 7},
+    {IDS_LONGITUDE_WEST, u"%8.4lfW", 7},
+    {IDS_ALTITUDE_FORMAT, u"%6.1lfm", 7},
+    {IDS_EASTING_FORMAT, u"%8.3lfkm", 8},
+    {IDS_NORTHING_FORMAT, u"%8.3lfkm", 8},
+    {IDS_SAVE_FILTER, kSaveFilter, sizeof kSaveFilter / sizeof kSaveFilter[0] - 1},
+};
+
+const StringResource* FindBuiltinString(uint32_t id) {
+  for (const StringResource& s : kBuiltinStrings) {
+    if (s.id == id) return &s;
+  }
+  return nullptr;
+}
