@@ -1,0 +1,28 @@
+// Everything the program keeps for its whole run; main() owns the one instance.
+#pragma once
+
+#include <cstdint>
+
+#include "app/app_strings.h"
+#include "app/enum_item_list.h"
+#include "app/menu_state.h"
+#include "app/resource_module.h"
+#include "config/port_config.h"
+#include "display/fix_display.h"
+#include "gps/gps_port.h"
+#include "gps/settings_enumerator.h"
+
+struct AppState {
+  ResourceModule module = ProgramResourceModule();
+  AppStrings strings{};
+  GpsPort port{};
+  PortConfig config{};
+  FixDisplay display{};
+  SettingsEnumerator enumerator{};
+  EnumItemList enum_items{};  // the configuration dialog's collected entries
+  int32_t menu_state = kMenuStateBeforeInit;
+  bool quit_done = false;  // the quit sequence has run; it runs once
+};
+
+// Releases what outlives the windows: leftover dialog entries and the language module.
+void ReleaseAppState(AppState* app);

@@ -1,0 +1,19 @@
+// What the commands ask of the main window: the dialogs, the keep-awake timer and the
+// message loop. The main window provides it.
+#pragma once
+
+#include <cstdint>
+
+class CommandShell {
+ public:
+  virtual ~CommandShell() = default;
+  virtual void ShowError(const char16_t* text) = 0;
+  virtual bool AskQuestion(const char16_t* text) = 0;
+  virtual int PromptSaveFile(char16_t* path, int capacity) = 0;
+  virtual void StartKeepAwakeTimer() = 0;
+  virtual void KillKeepAwakeTimer() = 0;
+  virtual void RunConfigDialog() = 0;
+  virtual void TurnDisplayOff() = 0;
+  virtual void SendClose() = 0;
+  virtual void PostQuit(int exit_code) = 0;
+};

@@ -1,0 +1,103 @@
+#include "app/commands.h"
+
+#include "res/resource_tables.h"
+
+void InitMainWindowState(AppState* app, WindowHandle window) {
+  FixDisplayInit(&app->display, window, &app->strings.formats);
+  app->menu_state = kMenuStateInitial;
+  GpsPortReset(&app->port);
+  LoadPortConfig(&app->config);
+}
+
+namespace {
+
+void SetBits(AppState* app, int32_t set, int32_t clear) {
+  app->menu_state = (app->menu_state & ~clear) | set;
+}
+
+void Start(AppState* app, CommandShell* shell) {
+  if (!GpsPortClose(&app->port)) {
+    shell->ShowError(app->strings.cant_close_port);
+    return;
+  }
+  const auto& text = app->config.text;
+  if (!GpsPortOpenWide(&app->port, text[SETTING_PORT], text[SETTING_BAUD_RATE],
+                       text[SETTING_DATA_BITS], text[SETTING_PARITY], text[SETTING_STOP_BITS],
+                       kGpsTimeoutMs, kEllipsoidWgs84, FixDisplayOnFix, &app->display)) {
+    shell->ShowError(app->strings.cant_open_port);
+    return;
+  }
+  SetBits(app, MENU_STOP, MENU_START);
+  shell->StartKeepAwakeTimer();
+}
+
+void Stop(AppState* app, CommandShell* shell) {
+  if (!GpsPortClose(&app->port)) {
+    shell->ShowError(app->strings.cant_close_port);
+    return;
+  }
+  SetBits(app, MENU_START, MENU_STOP);
+  shell->KillKeepAwakeTimer();
+}
+
+void Record(AppState* app, CommandShell* shell) {
+  char16_t path[kSaveNameChars];
+  if (!shell->PromptSaveFile(path, kSaveNameChars)) return;
+  // A recording in progress gets its bounds and closing tag before the next begins.
+  GpxRecorderClose(&app->display.recorder);
+  if (GpxRecorderOpenWide(&app->display.recorder, path)) {
+    SetBits(app, MENU_STOP_RECORDING, MENU_RECORD);
+  }
+}
+
+void StopRecording(AppState* app) {
+  GpxRecorderClose(&app->display.recorder);
+  SetBits(app, MENU_RECORD, MENU_STOP_RECORDING);
+}
+
+}  // namespace
+
+void RunCommand(AppState* app, CommandShell* shell, uint32_t id) {
+  if (app == nullptr || shell == nullptr || app->quit_done) return;
+  switch (id) {
+    case IDM_START:
+      Start(app, shell);
+      break;
+    case IDM_STOP:
+      Stop(app, shell);
+      break;
+    case IDM_CONFIGURE:
+      shell->RunConfigDialog();
+      break;
+    case IDM_DISPLAY_OFF:
+      shell->TurnDisplayOff();
+      break;
+    case IDM_RECORD:
+      Record(app, shell);
+      break;
+    case IDM_STOP_RECORDING:
+      StopRecording(app);
+      break;
+    case IDM_EXIT:
+      shell->SendClose();
+      break;
+    default:
+      break;
+  }
+}
+
+void ConfirmQuit(AppState* app, CommandShell* shell) {
+  if (app == nullptr || shell == nullptr || app->quit_done) return;
+  if (!shell->AskQuestion(app->strings.really_quit)) return;
+  QuitWithoutAsking(app, shell);
+}
+
+void QuitWithoutAsking(AppState* app, CommandShell* shell) {
+  if (app == nullptr || shell == nullptr || app->quit_done) return;
+  app->quit_done = true;
+  GpxRecorderClose(&app->display.recorder);
+  GpsPortClose(&app->port);
+  SavePortConfig(&app->config);
+  shell->KillKeepAwakeTimer();
+  shell->PostQuit(0);
+}

@@ -1,0 +1,24 @@
+// The context menu's commands and the confirmed quit.
+#pragma once
+
+#include <cstdint>
+
+#include "app/app_state.h"
+#include "app/command_shell.h"
+
+inline constexpr int32_t kGpsTimeoutMs = 2000;
+inline constexpr int32_t kEllipsoidWgs84 = 0;
+inline constexpr int kSaveNameChars = 260;
+
+// Window initialisation: the fix display, the menu state, the port, the configuration.
+void InitMainWindowState(AppState* app, WindowHandle window);
+
+// Runs command `id`; ids that are no command are ignored.
+void RunCommand(AppState* app, CommandShell* shell, uint32_t id);
+
+// Closing the window: asks "Really quit?" and quits on Yes.
+void ConfirmQuit(AppState* app, CommandShell* shell);
+
+// The Yes branch: closes the recording and the link, saves the configuration, kills
+// the timer and ends the message loop. Runs once; later calls do nothing.
+void QuitWithoutAsking(AppState* app, CommandShell* shell);

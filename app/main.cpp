@@ -1,0 +1,63 @@
+// tavik: start-up, the message loop and the end of the program.
+#include <QApplication>
+#include <QSessionManager>
+#include <cerrno>
+#include <memory>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/dialogs.h"
+#include "app/language_id.h"
+#include "app/main_window.h"
+#include "app/quit_signals.h"
+#include "app/resource_module.h"
+#include "app/single_instance.h"
+#include "app/window_messages.h"
+
+namespace {
+
+AppState app;  // lives for the whole run
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SingleInstance instance;
+  if (AskRunningInstanceToActivate(&instance)) return 0;
+
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("tavik"));
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  app.module =
+      ChooseResourceModule(ProgramFilePath(), UserDefaultLanguageId(), SystemDefaultLanguageId());
+  if (!LoadAppStrings(app.module, &app.strings)) {
+    const int error = errno;
+    ReportFatalStartupError(error);
+    return 0;
+  }
+  const DialogTemplate* main_template = FindDialog(app.module.tables, IDD_MAIN);
+  if (main_template == nullptr) {
+    // Without its window the program could neither be seen nor ended.
+    ReportFatalStartupError(ENODATA);
+    return 0;
+  }
+
+  InstallWindowMessagePoster();
+  int exit_code = 0;
+  {
+    MainWindow window(&app, *main_template);
+    window.show();
+    ListenForLaterStarts(&instance, [&window] { window.BringToFront(); });
+    // A logout, shutdown or kill closes the recording and saves, without asking.
+    InstallQuitSignals([&window] { QuitWithoutAsking(&app, &window); });
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { QuitWithoutAsking(&app, &window); });
+    exit_code = QApplication::exec();
+    // Whatever ended the loop, nothing is left half done.
+    QuitWithoutAsking(&app, &window);
+  }
+  ReleaseSingleInstance(&instance);
+  InstallMessagePoster(nullptr, nullptr);
+  ReleaseAppState(&app);
+  return exit_code;
+}

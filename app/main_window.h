@@ -1,0 +1,46 @@
+// The main window: six read-outs built from template 501. A press on its background
+// opens the context menu; everything it receives goes through one dispatch function.
+#pragma once
+
+#include <QWidget>
+
+#include "app/app_state.h"
+#include "app/command_shell.h"
+#include "res/resource_tables.h"
+
+inline constexpr int kKeepAwakeTimerId = 1;
+inline constexpr int kKeepAwakePeriodMs = 1000;
+
+class MainWindow : public QWidget, public CommandShell {
+ public:
+  // Builds the window from `dialog` and initialises the application state with it.
+  MainWindow(AppState* app, const DialogTemplate& dialog);
+  ~MainWindow() override;
+
+  // Raises and activates the window, as a second start asks.
+  void BringToFront();
+  bool KeepAwakeTimerRunning() const { return keep_awake_timer_ != 0; }
+  AppState* app() const { return app_; }
+
+  // CommandShell
+  void ShowError(const char16_t* text) override;
+  bool AskQuestion(const char16_t* text) override;
+  int PromptSaveFile(char16_t* path, int capacity) override;
+  void StartKeepAwakeTimer() override;
+  void KillKeepAwakeTimer() override;
+  void RunConfigDialog() override;
+  void TurnDisplayOff() override;
+  void SendClose() override;
+  void PostQuit(int exit_code) override;
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  bool Dispatch(QEvent* event);
+  void OnTimer(int timer_id);
+  void ShowContextMenu(const QPoint& client_point);
+
+  AppState* app_;
+  int keep_awake_timer_ = 0;  // Qt's id of timer kKeepAwakeTimerId; 0 while stopped
+};

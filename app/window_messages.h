@@ -1,0 +1,44 @@
+// Window messages as Qt events: the private messages of the core keep their numbers
+// as event types, and menu commands arrive as command events.
+#pragma once
+
+#include <QEvent>
+#include <QObject>
+#include <cstdint>
+
+#include "platform/post_message.h"
+
+inline constexpr QEvent::Type kFixUpdatedEvent = static_cast<QEvent::Type>(MSG_FIX_UPDATED);
+inline constexpr QEvent::Type kEnumDoneEvent = static_cast<QEvent::Type>(MSG_ENUM_DONE);
+inline constexpr QEvent::Type kCommandEvent = static_cast<QEvent::Type>(QEvent::User + 0x111);
+
+class WindowMessageEvent : public QEvent {
+ public:
+  WindowMessageEvent(QEvent::Type type, uintptr_t wparam, intptr_t lparam)
+      : QEvent(type), wparam_(wparam), lparam_(lparam) {}
+  uintptr_t wparam() const { return wparam_; }
+  intptr_t lparam() const { return lparam_; }
+
+ private:
+  uintptr_t wparam_;
+  intptr_t lparam_;
+};
+
+// A command id: the low 16 bits of wparam.
+inline uint32_t CommandIdOf(const WindowMessageEvent& event) {
+  return static_cast<uint32_t>(event.wparam() & 0xFFFF);
+}
+
+inline WindowHandle HandleOf(QObject* window) {
+  return static_cast<void*>(window);
+}
+inline QObject* ObjectOf(WindowHandle window) {
+  return static_cast<QObject*>(window);
+}
+
+// Installs the poster through which worker threads post to windows. Call once on the
+// UI thread after the application object exists, before any worker starts.
+void InstallWindowMessagePoster();
+
+// Queues a command for a window, as a chosen menu item does.
+void PostCommand(QObject* window, uint32_t command_id);

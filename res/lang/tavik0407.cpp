@@ -1,0 +1,90 @@
+// The German language module: the program's strings, windows and menu in German.
+// tavik loads it as tavik0407.dll from beside its own program file.
+#include "res/resource_tables.h"
+
+namespace {
+
+constexpr char16_t kSaveFilter[] = u"GPX-Dateien\0*.gpx\0Alle Dateien\0*.*";
+
+// The read-out formats keep exactly one floating conversion each.
+constexpr StringResource kStrings[] = {
+    MakeString(IDS_REALLY_QUIT, u"Wirklich beenden?"),
+    MakeString(IDS_CANT_OPEN_PORT, u"GPS-Port l\u00e4sst sich nicht \u00f6ffnen"),
+    MakeString(IDS_CANT_CLOSE_PORT, u"GPS-Port l\u00e4sst sich nicht schlie\u00dfen"),
+    MakeString(IDS_TIME_FORMAT, u"%010.3lf"),
+    MakeString(IDS_LATITUDE_NORTH, u"%8.4lfN"),
+    MakeString(IDS_LATITUDE_SOUTH, u"%8.4lfS"),
+    MakeString(IDS_LONGITUDE_EAST, u"%8.4lfO"),
+    MakeString(IDS_LONGITUDE_WEST, u"%8.4lfW"),
+    MakeString(IDS_ALTITUDE_FORMAT, u"%6.1lfm"),
+    MakeString(IDS_EASTING_FORMAT, u"%8.3lfkm"),
+    MakeString(IDS_NORTHING_FORMAT, u"%8.3lfkm"),
+    MakeString(IDS_SAVE_FILTER, kSaveFilter),
+};
+
+constexpr uint32_t kReadout = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_READONLY;
+constexpr uint32_t kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT;
+constexpr uint32_t kList = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST;
+constexpr uint32_t kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON;
+
+constexpr ControlTemplate kMainControls[] = {
+    {IDC_STATIC, CLASS_LABEL, u"UTC/H\u00f6he", kLabel, 5, 5, 31, 15},
+    {301, CLASS_EDIT, u"", kReadout, 41, 5, 42, 15},
+    {302, CLASS_EDIT, u"", kReadout, 88, 5, 42, 15},
+    {IDC_STATIC, CLASS_LABEL, u"Position", kLabel, 5, 25, 31, 15},
+    {303, CLASS_EDIT, u"", kReadout, 41, 25, 42, 15},
+    {304, CLASS_EDIT, u"", kReadout, 88, 25, 42, 15},
+    {IDC_STATIC, CLASS_LABEL, u"UTM", kLabel, 5, 45, 31, 15},
+    {305, CLASS_EDIT, u"", kReadout, 41, 45, 42, 15},
+    {306, CLASS_EDIT, u"", kReadout, 88, 45, 42, 15},
+};
+
+// "Abbrechen" needs wider buttons than "Cancel"; the lists stand where they do in English.
+constexpr ControlTemplate kConfigControls[] = {
+    {IDC_PORT_LIST, CLASS_COMBO_BOX, u"", kList, 5, 5, 60, 50},
+    {IDC_BAUD_RATE_LIST, CLASS_COMBO_BOX, u"", kList, 70, 5, 55, 50},
+    {IDC_DATA_BITS_LIST, CLASS_COMBO_BOX, u"", kList, 5, 35, 35, 50},
+    {IDC_PARITY_LIST, CLASS_COMBO_BOX, u"", kList, 45, 35, 35, 50},
+    {IDC_STOP_BITS_LIST, CLASS_COMBO_BOX, u"", kList, 85, 35, 35, 50},
+    {IDOK, CLASS_BUTTON, u"O&K", kButton, 20, 65, 40, 10},
+    {IDCANCEL, CLASS_BUTTON, u"&Abbrechen", kButton, 70, 65, 40, 10},
+};
+
+constexpr DialogTemplate kDialogs[] = {
+    {IDD_MAIN, u"GPS", u"tavik", WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX, 0, 0, 135, 65,
+     kMainControls, sizeof kMainControls / sizeof kMainControls[0]},
+    {IDD_CONFIG, u"Einstellungen", nullptr, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 0, 0, 130, 80,
+     kConfigControls, sizeof kConfigControls / sizeof kConfigControls[0]},
+};
+
+constexpr MenuItemTemplate kPortItems[] = {
+    {IDM_START, u"&Starten"},
+    {IDM_STOP, u"Sto&ppen"},
+    {IDM_CONFIGURE, u"&Einstellungen"},
+    {IDM_DISPLAY_OFF, u"&Anzeige aus"},
+    {IDM_RECORD, u"Als &GPX aufzeichnen"},
+    {IDM_STOP_RECORDING, u"Aufzeichnung &beenden"},
+    {IDM_EXIT, u"Beende&n"},
+};
+
+constexpr MenuTemplate kMenus[] = {
+    {IDM_CONTEXT, u"&Port", kPortItems, sizeof kPortItems / sizeof kPortItems[0]},
+};
+
+constexpr uint16_t kGermanGermany = 0x0407;
+
+const ResourceTables kGerman = {
+    kGermanGermany,
+    kStrings,
+    sizeof kStrings / sizeof kStrings[0],
+    kDialogs,
+    sizeof kDialogs / sizeof kDialogs[0],
+    kMenus,
+    sizeof kMenus / sizeof kMenus[0],
+};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const ResourceTables* TavikResourceTables() {
+  return &kGerman;
+}
