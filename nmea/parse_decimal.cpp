@@ -55,6 +55,8 @@ bool ParseDecimalSpan(const char* text, size_t length, double* value) {
   double fraction = 0.0;
   const char* fraction_text = dot + 1;
   if (fraction_text < end) {
+    // strtol would take "12.-5" as 12 + (-0.5) and "12. 5" as 12.5; a fraction is digits.
+    if (*fraction_text < '0' || *fraction_text > '9') return false;
     int32_t digits = 0;
     if (!ConvertWholeInt32(fraction_text, end, &digits)) return false;
     fraction = digits;

@@ -55,6 +55,12 @@ TEST(ParseDecimal, RejectsWhatIsNotADecimal) {
   EXPECT_FALSE(ParseDecimal("1", nullptr));
 }
 
+TEST(ParseDecimal, AFractionIsDigitsOnly) {
+  for (const char* text : {"12.-5", "12.+5", "12. 5", "-1.-5"}) {
+    EXPECT_TRUE(Rejects(text)) << '"' << text << '"';
+  }
+}
+
 TEST(NmeaToDegrees, SplitsDegreesAndMinutesArithmetically) {
   EXPECT_NEAR(NmeaToDegrees(4807.038), 48.1173, 1e-12);
   EXPECT_NEAR(NmeaToDegrees(1131.0), 11.0 + 31.0 / 60.0, 1e-12);
