@@ -107,11 +107,15 @@ int MainWindow::PromptSaveFile(char16_t* path, int capacity) {
 }
 
 void MainWindow::StartKeepAwakeTimer() {
-  KillKeepAwakeTimer();  // one timer kKeepAwakeTimerId at most, as a window timer id is
+  StopTimer();  // one timer kKeepAwakeTimerId at most, as a window timer id is
   keep_awake_timer_ = startTimer(kKeepAwakePeriodMs);
 }
 
 void MainWindow::KillKeepAwakeTimer() {
+  StopTimer();
+}
+
+void MainWindow::StopTimer() {
   if (keep_awake_timer_ == 0) return;
   killTimer(keep_awake_timer_);
   keep_awake_timer_ = 0;

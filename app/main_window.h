@@ -39,6 +39,7 @@ class MainWindow : public QWidget, public CommandShell {
  private:
   bool Dispatch(QEvent* event);
   void OnTimer(int timer_id);
+  void StopTimer();
   void ShowContextMenu(const QPoint& client_point);
 
   AppState* app_;

@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
   if ((display == nullptr || display[0] == '\0') && std::getenv("QT_QPA_PLATFORM") == nullptr) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }
+  // Read-outs are compared as the C locale writes numbers.
+  setenv("LC_ALL", "C.UTF-8", 1);
   testing::InitGoogleTest(&argc, argv);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tavik"));

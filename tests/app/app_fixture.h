@@ -1,0 +1,64 @@
+// A main window on a real application state: a temporary XDG_CONFIG_HOME, serial
+// ports that are pseudo-terminals this test writes NMEA into, real message boxes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "tests/support/temp_dir.h"
+
+// A receiver on a pseudo-terminal, published in the ports folder as `name` ("COM1:").
+class FakeReceiver {
+ public:
+  FakeReceiver(const std::string& ports_folder, const std::string& name);
+  ~FakeReceiver();
+  bool ok() const { return master_ >= 0; }
+  void Send(const std::string& bytes);
+
+ private:
+  int master_ = -1;
+  std::string link_;
+};
+
+// Records when the quit sequence reaches the window, and never ends the test's loop.
+class ObservedMainWindow : public MainWindow {
+ public:
+  using MainWindow::MainWindow;
+  void KillKeepAwakeTimer() override;
+  void PostQuit(int exit_code) override;
+
+  std::vector<std::string> calls;
+  std::function<void()> on_kill_timer;
+  int quit_code = -1;
+};
+
+class AppWindowTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::string PortsFolder() const { return config_home_.File("tavik/ports"); }
+  std::string ConfigFile() const { return config_home_.File("tavik/tavik.cfg"); }
+  // Makes COMn absent: an entry in the ports folder that leads nowhere.
+  void MarkPortAbsent(int n);
+  std::unique_ptr<FakeReceiver> AddReceiver(int n);
+  void SetConfigText(int setting, const char16_t* text);
+  QString Readout(int id) const;
+  QList<int> EnabledMenuCommands();  // opens the context menu by a press on the background
+  void Command(uint32_t id);         // as a chosen menu item delivers it
+
+  TempDir config_home_;
+  TempDir files_;
+  std::string old_config_home_;
+  bool had_config_home_ = false;
+  AppState app_;
+  std::unique_ptr<ObservedMainWindow> window_;
+};
+
+// GGA sentences of a receiver walking north-east; `second` counts from 12:35:19.
+std::string GgaLine(int second);

@@ -1,0 +1,221 @@
+// tavik as a person uses it: the real program on the X server, driven from outside with
+// xdotool, reading from the simulated receiver on COM1:.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/run_program.h"
+#include "tests/support/shared_data.h"
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The inherited environment with `overrides` replacing or removing (empty value) names.
+std::vector<std::string> Environment(const std::map<std::string, std::string>& overrides) {
+  std::vector<std::string> result;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text = *entry;
+    if (overrides.count(text.substr(0, text.find('='))) == 0) result.push_back(text);
+  }
+  for (const auto& [name, value] : overrides) {
+    if (!value.empty()) result.push_back(name + "=" + value);
+  }
+  return result;
+}
+
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+  std::vector<char*> args, envp;
+  for (const std::string& arg : argv)
+    args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  for (const std::string& entry : env)
+    envp.push_back(const_cast<char*>(entry.c_str()));
+  envp.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), envp.data()) != 0) return -1;
+  return pid;
+}
+
+// The exit status, or -1 when the program is still running after `timeout`.
+int WaitForExit(pid_t pid, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < end) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    std::this_thread::sleep_for(20ms);
+  }
+  return -1;
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(50ms);
+  }
+  return true;
+}
+
+std::string Trim(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+    text.pop_back();
+  return text;
+}
+
+ProgramResult Xdotool(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{"/usr/bin/timeout", "20", "/usr/bin/xdotool"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunProgram(argv);
+}
+
+// The first visible window whose title matches `title` (a regular expression).
+std::string FindWindow(const std::string& title) {
+  const ProgramResult found = Xdotool({"search", "--sync", "--onlyvisible", "--name", title});
+  return Trim(found.out.substr(0, found.out.find('\n')));
+}
+
+size_t CountOf(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+class EndToEnd : public testing::Test {
+ protected:
+  void SetUp() override {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || display[0] == '\0') GTEST_SKIP() << "needs an X server";
+    if (access("/usr/bin/xdotool", X_OK) != 0) GTEST_SKIP() << "needs xdotool";
+    std::filesystem::create_directories(runtime_.path());
+    chmod(runtime_.path().c_str(), 0700);
+    env_ = Environment({{"XDG_CONFIG_HOME", home_.path()},
+                        {"XDG_RUNTIME_DIR", runtime_.path()},
+                        {"QT_QPA_PLATFORMTHEME", ""},
+                        {"QT_QPA_PLATFORM", ""},
+                        {"LC_ALL", "C.UTF-8"},
+                        {"LANG", "C.UTF-8"}});
+    sim_ = Spawn({BinPath("tavik-sim"), "--port", "COM1:"}, env_);
+    ASSERT_GT(sim_, 0);
+    ASSERT_TRUE(
+        WaitFor([this] { return std::filesystem::exists(home_.File("tavik/ports/COM1:")); }, 10s))
+        << "the simulated receiver publishes COM1:";
+  }
+
+  void TearDown() override {
+    for (const pid_t pid : {tavik_, sim_}) {
+      if (pid <= 0) continue;
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+
+  void StartTavik() {
+    tavik_ = Spawn({BinPath("tavik")}, env_);
+    ASSERT_GT(tavik_, 0);
+    window_ = FindWindow("^GPS$");
+    ASSERT_FALSE(window_.empty()) << "the main window appears";
+  }
+
+  // A click on the window's background, then the menu item by its underlined letter.
+  void Choose(const std::string& mnemonic) {
+    Xdotool({"mousemove", "--window", window_, "3", "3", "click", "1"});
+    std::this_thread::sleep_for(300ms);
+    Xdotool({"key", mnemonic});
+    std::this_thread::sleep_for(300ms);
+  }
+
+  void RecordTo(const std::string& path) {
+    Choose("g");
+    const std::string dialog = FindWindow("^Save");
+    ASSERT_FALSE(dialog.empty()) << "the save-file dialog appears";
+    Xdotool({"windowfocus", "--sync", dialog});
+    Xdotool({"type", "--delay", "5", path});
+    Xdotool({"key", "Return"});
+    std::this_thread::sleep_for(500ms);
+  }
+
+  std::string ConfigFile() const { return home_.File("tavik/tavik.cfg"); }
+
+  TempDir home_, runtime_, files_;
+  std::vector<std::string> env_;
+  pid_t sim_ = -1, tavik_ = -1;
+  std::string window_;
+};
+
+TEST_F(EndToEnd, StartRecordStopAndQuitAsAPersonWould) {
+  StartTavik();
+  Choose("s");  // &Start
+  const std::string track = files_.File("walk.gpx");
+  RecordTo(track);
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(track); }, 5s));
+  std::this_thread::sleep_for(4s);  // four fixes at 1 Hz
+
+  const std::string shots = BinPath("../screenshots");
+  std::filesystem::create_directories(shots);
+  RunProgram({"/usr/bin/import", "-window", window_, shots + "/tavik-main-window.png"});
+
+  // A second start brings the first forward and ends at once, touching nothing.
+  const pid_t second = Spawn({BinPath("tavik")}, env_);
+  EXPECT_EQ(WaitForExit(second, 10s), 0);
+  EXPECT_EQ(kill(tavik_, 0), 0) << "the first instance runs on";
+  EXPECT_FALSE(std::filesystem::exists(ConfigFile()));
+
+  Choose("r");  // Stop &recording
+  Choose("x");  // E&xit
+  const std::string question = FindWindow("^tavik$");
+  ASSERT_FALSE(question.empty()) << "Really quit? is asked";
+  Xdotool({"windowfocus", "--sync", question});
+  Xdotool({"key", "Return"});  // Yes is the default answer
+  EXPECT_EQ(WaitForExit(tavik_, 15s), 0);
+  tavik_ = -1;
+
+  std::string gpx;
+  ASSERT_TRUE(ReadWholeFile(track, &gpx));
+  EXPECT_NE(gpx.find("<bounds"), std::string::npos);
+  EXPECT_NE(gpx.find("</gpx>"), std::string::npos);
+  const size_t waypoints = CountOf(gpx, "<wpt");
+  EXPECT_GE(waypoints, 2u) << "fixes arrived while recording";
+  const ProgramResult babel =
+      RunProgram({"/usr/bin/gpsbabel", "-i", "gpx", "-f", track, "-o", "csv", "-F", "-"});
+  EXPECT_EQ(babel.exit_status, 0) << babel.err;
+  EXPECT_EQ(CountOf(babel.out, "\n"), waypoints);
+  ASSERT_TRUE(std::filesystem::exists(ConfigFile()));
+  EXPECT_EQ(std::filesystem::file_size(ConfigFile()), 330u);
+}
+
+TEST_F(EndToEnd, TerminationWhileRecordingLeavesACompleteFileAndSavesTheConfiguration) {
+  StartTavik();
+  Choose("s");
+  const std::string track = files_.File("cut-short.gpx");
+  RecordTo(track);
+  std::this_thread::sleep_for(3s);
+  kill(tavik_, SIGTERM);
+  EXPECT_EQ(WaitForExit(tavik_, 15s), 0);
+  tavik_ = -1;
+  std::string gpx;
+  ASSERT_TRUE(ReadWholeFile(track, &gpx));
+  EXPECT_NE(gpx.find("</gpx>"), std::string::npos);
+  EXPECT_GE(CountOf(gpx, "<wpt"), 1u);
+  EXPECT_EQ(std::filesystem::file_size(ConfigFile()), 330u);
+}
+
+}  // namespace
