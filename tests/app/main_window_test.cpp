@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <filesystem>
 
 #include "app/commands.h"
