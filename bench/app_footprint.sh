@@ -22,9 +22,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$bin/tavik-sim" --port COM1: >/dev/null 2>&1 &
+"$bin/tavik-sim" --port COM1: --baud 9600 >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do [ -e "$XDG_CONFIG_HOME/tavik/ports/COM1:" ] && break; sleep 0.05; done
+for _ in $(seq 100); do [ -e "$XDG_CONFIG_HOME/tavik/ports/COM1" ] && break; sleep 0.05; done
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 start=$(now_ms)

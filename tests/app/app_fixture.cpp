@@ -84,13 +84,13 @@ void AppWindowTest::TearDown() {
 }
 
 void AppWindowTest::MarkPortAbsent(int n) {
-  const std::string entry = PortsFolder() + "/COM" + std::to_string(n) + ":";
+  const std::string entry = PortsFolder() + "/COM" + std::to_string(n);
   std::filesystem::remove(entry);
   std::filesystem::create_symlink("/nonexistent/tavik-test-port", entry);
 }
 
 std::unique_ptr<FakeReceiver> AppWindowTest::AddReceiver(int n) {
-  return std::make_unique<FakeReceiver>(PortsFolder(), "COM" + std::to_string(n) + ":");
+  return std::make_unique<FakeReceiver>(PortsFolder(), "COM" + std::to_string(n));
 }
 
 void AppWindowTest::SetConfigText(int setting, const char16_t* text) {

@@ -12,7 +12,7 @@
 #include "app/main_window.h"
 #include "tests/support/temp_dir.h"
 
-// A receiver on a pseudo-terminal, published in the ports folder as `name` ("COM1:").
+// A receiver on a pseudo-terminal, published in the ports folder under `name` ("COM1").
 class FakeReceiver {
  public:
   FakeReceiver(const std::string& ports_folder, const std::string& name);

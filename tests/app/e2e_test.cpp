@@ -116,7 +116,7 @@ class EndToEnd : public testing::Test {
     sim_ = Spawn({BinPath("tavik-sim"), "--port", "COM1:"}, env_);
     ASSERT_GT(sim_, 0);
     ASSERT_TRUE(
-        WaitFor([this] { return std::filesystem::exists(home_.File("tavik/ports/COM1:")); }, 10s))
+        WaitFor([this] { return std::filesystem::exists(home_.File("tavik/ports/COM1")); }, 10s))
         << "the simulated receiver publishes COM1:";
   }
 
