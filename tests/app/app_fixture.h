@@ -43,7 +43,7 @@ class AppWindowTest : public testing::Test {
   void TearDown() override;
 
   std::string PortsFolder() const { return config_home_.File("tavik/ports"); }
-  std::string ConfigFile() const { return config_home_.File("tavik/tavik.cfg"); }
+  std::string ConfigFile() const { return config_home_.File("tavik.cfg"); }
   // Makes COMn absent: an entry in the ports folder that leads nowhere.
   void MarkPortAbsent(int n);
   std::unique_ptr<FakeReceiver> AddReceiver(int n);

@@ -153,7 +153,7 @@ class EndToEnd : public testing::Test {
     std::this_thread::sleep_for(500ms);
   }
 
-  std::string ConfigFile() const { return home_.File("tavik/tavik.cfg"); }
+  std::string ConfigFile() const { return home_.File("tavik.cfg"); }
 
   TempDir home_, runtime_, files_;
   std::vector<std::string> env_;
