@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/enum_item_list.h"
 #include "app/template_builder.h"
@@ -42,11 +43,19 @@ class ConfigDialogTest : public AppWindowTest {
     for (const int16_t selection : selections)
       app_.config.selection[setting++] = selection;
   }
-  // Runs the dialog modally, as the Configure command does, with `act` done inside.
-  int RunModal(ConfigDialog* dialog, std::function<void(ConfigDialog*)> act) {
-    WhenModalShows([dialog, act](QWidget*) { act(dialog); });
+  // Runs the dialog modally, as the Configure command does. A dialog still open after
+  // a long while is cancelled, so a failing case ends instead of hanging.
+  static int Exec(ConfigDialog* dialog) {
+    dialog->hide();  // shown again as a modal one
+    QTimer::singleShot(kGiveUpMs, dialog, [dialog] { dialog->reject(); });
     return dialog->exec();
   }
+  // The same with `act` done inside the dialog's own loop.
+  static int RunModal(ConfigDialog* dialog, std::function<void(ConfigDialog*)> act) {
+    WhenModalShows([dialog, act](QWidget*) { act(dialog); });
+    return Exec(dialog);
+  }
+  static constexpr int kGiveUpMs = 20000;
 };
 
 TEST_F(ConfigDialogTest, ListsTheSettingsInReverseAndOnlyThePortsThatOpen) {
@@ -143,7 +152,7 @@ TEST_F(ConfigDialogTest, CancelWhileFillingStopsTheEnumeratorAndFreesEverything)
   auto dialog = Open();
   // Still filling: cancel at once (Escape does the same).
   dialog->reject();
-  const int result = dialog->exec();
+  const int result = Exec(dialog.get());
   EXPECT_EQ(result, 0);
   EXPECT_EQ(app_.enum_items.head, nullptr);
   EXPECT_EQ(app_.enumerator.thread, nullptr);
@@ -153,7 +162,7 @@ TEST_F(ConfigDialogTest, CancelWhileFillingStopsTheEnumeratorAndFreesEverything)
 TEST_F(ConfigDialogTest, OkWhileFillingStoresEmptyTextsAndKeepsItemsForTheNextOpening) {
   auto dialog = Open();
   dialog->accept();  // as an IDOK that arrives although OK is greyed
-  EXPECT_EQ(dialog->exec(), 1);
+  EXPECT_EQ(Exec(dialog.get()), 1);
   for (int setting = 0; setting < SETTING_COUNT; ++setting) {
     EXPECT_EQ(std::u16string(app_.config.text[setting]), u"") << setting;
     EXPECT_EQ(app_.config.selection[setting], -1) << setting;
