@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QTimer>
 
@@ -56,6 +57,11 @@ class ConfigDialogTest : public AppWindowTest {
     return Exec(dialog);
   }
   static constexpr int kGiveUpMs = 20000;
+  // Delivers a command at once, as a button sends it.
+  static void SendCommand(ConfigDialog* dialog, uint32_t id) {
+    WindowMessageEvent command(kCommandEvent, id, 0);
+    QCoreApplication::sendEvent(dialog, &command);
+  }
 };
 
 TEST_F(ConfigDialogTest, ListsTheSettingsInReverseAndOnlyThePortsThatOpen) {
@@ -146,32 +152,32 @@ TEST_F(ConfigDialogTest, CancelAfterChangesLeavesTheRecordAlone) {
 
 TEST_F(ConfigDialogTest, CancelWhileFillingStopsTheEnumeratorAndFreesEverything) {
   std::vector<std::unique_ptr<FakeReceiver>> receivers;  // ten ports keep it probing
-  for (int n = 0; n < 10; ++n)
-    receivers.push_back(AddReceiver(n));
+  for (int n = 0; n < 10; ++n) receivers.push_back(AddReceiver(n));
   const PortConfig before = app_.config;
   auto dialog = Open();
-  // Still filling: cancel at once (Escape does the same).
-  dialog->reject();
-  const int result = Exec(dialog.get());
-  EXPECT_EQ(result, 0);
+  SendCommand(dialog.get(), IDCANCEL);  // before the lists have been filled
+  EXPECT_EQ(dialog->result(), 0);
+  EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(app_.enum_items.head, nullptr);
   EXPECT_EQ(app_.enumerator.thread, nullptr);
   EXPECT_EQ(std::memcmp(&before, &app_.config, sizeof before), 0);
 }
 
-TEST_F(ConfigDialogTest, OkWhileFillingStoresEmptyTextsAndKeepsItemsForTheNextOpening) {
+TEST_F(ConfigDialogTest, OkWhileFillingStoresEmptyTextsAndSelectsNothing) {
+  auto com1 = AddReceiver(1);
   auto dialog = Open();
-  dialog->accept();  // as an IDOK that arrives although OK is greyed
-  EXPECT_EQ(Exec(dialog.get()), 1);
+  SendCommand(dialog.get(), IDOK);  // as an IDOK that arrives although OK is greyed
+  EXPECT_EQ(dialog->result(), 1);
   for (int setting = 0; setting < SETTING_COUNT; ++setting) {
     EXPECT_EQ(std::u16string(app_.config.text[setting]), u"") << setting;
     EXPECT_EQ(app_.config.selection[setting], -1) << setting;
   }
   EXPECT_EQ(app_.enumerator.thread, nullptr);
   dialog.reset();
-  // The next opening starts afresh; leftovers are freed there (or at the end).
+  // The next opening starts afresh, with the leftovers of the last one freed.
   auto again = Open();
   ASSERT_TRUE(WaitUntil([&] { return Ready(again.get()); }));
+  EXPECT_EQ(Entries(again.get(), 407), QStringList{"COM1:"});
   EXPECT_EQ(Entries(again.get(), 409), (QStringList{"5", "6", "7", "8"}));
 }
 
