@@ -19,7 +19,10 @@ namespace {
 
 void SetReadoutText(WindowHandle window, int id, const char16_t* text, void*) {
   auto* widget = qobject_cast<QWidget*>(ObjectOf(window));
-  if (auto* edit = FindControlAs<QLineEdit>(widget, id)) edit->setText(QString::fromUtf16(text));
+  if (auto* edit = FindControlAs<QLineEdit>(widget, id)) {
+    edit->setText(QString::fromUtf16(text));
+    edit->setCursorPosition(0);  // a text wider than its field shows its beginning
+  }
 }
 
 }  // namespace
