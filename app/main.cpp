@@ -12,6 +12,7 @@
 #include "app/quit_signals.h"
 #include "app/resource_module.h"
 #include "app/single_instance.h"
+#include "app/system_translations.h"
 #include "app/window_messages.h"
 
 namespace {
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tavik"));
   QApplication::setQuitOnLastWindowClosed(false);
+  InstallSystemTranslations(&application);
 
   app.module =
       ChooseResourceModule(ProgramFilePath(), UserDefaultLanguageId(), SystemDefaultLanguageId());

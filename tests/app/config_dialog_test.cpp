@@ -152,7 +152,8 @@ TEST_F(ConfigDialogTest, CancelAfterChangesLeavesTheRecordAlone) {
 
 TEST_F(ConfigDialogTest, CancelWhileFillingStopsTheEnumeratorAndFreesEverything) {
   std::vector<std::unique_ptr<FakeReceiver>> receivers;  // ten ports keep it probing
-  for (int n = 0; n < 10; ++n) receivers.push_back(AddReceiver(n));
+  for (int n = 0; n < 10; ++n)
+    receivers.push_back(AddReceiver(n));
   const PortConfig before = app_.config;
   auto dialog = Open();
   SendCommand(dialog.get(), IDCANCEL);  // before the lists have been filled
