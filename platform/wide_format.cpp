@@ -67,10 +67,13 @@ bool ReadConversion(const char16_t** p, bool* literal) {
 
 bool IsSingleDoubleFormat(const char16_t* format) {
   if (format == nullptr) return false;
+  size_t length = 0;
+  while (format[length] != 0) {
+    if (++length > kMaxWideFormatUnits) return false;
+  }
   int conversions = 0;
   const char16_t* p = format;
   while (*p != 0) {
-    if (p - format >= static_cast<ptrdiff_t>(kMaxWideFormatUnits)) return false;
     if (*p++ != u'%') continue;
     bool literal = false;
     if (!ReadConversion(&p, &literal)) return false;
