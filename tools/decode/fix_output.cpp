@@ -10,12 +10,12 @@ bool FixOutputStart(FixOutput* output, const DecodeOptions& options, FILE* out,
   output->csv = !options.readouts;
   output->use_display = options.readouts || !options.gpx_path.empty();
   output->out = out;
-  if (!output->use_display) return true;
-
-  // The printer stands in for the window; without --readouts nothing is posted.
-  WindowHandle window = options.readouts ? &output->printer : nullptr;
-  FixDisplayInit(&output->display, window, nullptr);
-  if (options.readouts) InstallReadoutPrinter(&output->printer, &output->display, out);
+  if (output->use_display) {
+    // The printer stands in for the window; without --readouts nothing is posted.
+    WindowHandle window = options.readouts ? &output->printer : nullptr;
+    FixDisplayInit(&output->display, window, nullptr);
+    if (options.readouts) InstallReadoutPrinter(&output->printer, &output->display, out);
+  }
   if (!options.gpx_path.empty()) {
     errno = 0;
     if (!GpxRecorderOpen(&output->display.recorder, options.gpx_path.c_str())) {

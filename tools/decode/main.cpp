@@ -45,7 +45,7 @@ int DecodeFile(const std::string& name, LineDecoder* decoder) {
     fprintf(stderr, "tavik-decode: cannot read '%s': %s\n", name.c_str(), strerror(error));
     return error == ENOENT ? kExitMissingFile : kExitUsage;
   }
-  const bool read_ok = FeedLines(in, DecodeLine, decoder) || StopRequested();
+  const bool read_ok = FeedLines(in, DecodeLine, decoder);
   const int error = errno;
   if (!is_stdin) fclose(in);
   if (!read_ok) {
