@@ -215,7 +215,7 @@ TEST_F(GpxRecorderTest, Utf16PathsLongerThan260BytesAreRefusedWhole) {
   wide += std::u16string(room / 2, u'\u00e9') + (room % 2 ? u"a" : u"") + u".gpx";
   EXPECT_EQ(GpxRecorderOpenWide(&recorder_, wide.c_str()), 1);
   GpxRecorderClose(&recorder_);
-  wide.insert(base.size(), u"b");
+  wide = std::u16string(base.begin(), base.end()) + u"b" + wide.substr(base.size());
   EXPECT_EQ(GpxRecorderOpenWide(&recorder_, wide.c_str()), 0);
 }
 

@@ -157,7 +157,7 @@ void ModelFix(const GgaFix& fix, double last[6], std::string controls[6], Expect
     controls[i] = Cut15(text);
   }
   if (bits == 0) return;
-  char hex[3];
+  char hex[9];
   snprintf(hex, sizeof hex, "%02x", bits);
   expected->readouts += hex;
   for (int i = 0; i < 6; ++i)
