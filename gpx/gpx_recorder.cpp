@@ -11,12 +11,7 @@ constexpr double kBoundSentinel = 10000000000.0;  // below any min, above any ma
 constexpr size_t kCoordinateBytes = 32;           // 31 characters and the terminator
 constexpr size_t kPathBytes = 260;                // longest 8-bit path, without terminator
 
-constexpr char kHeaderLine1[] = "<?xml version=\"1.0\"?>\n";
-constexpr char kHeaderLine2[] = "<gpx xmlns=\"http://www.topografix.com/GPX/1/0\">\n";
-constexpr char kHeaderLine3[] = "  <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n";
-constexpr char kTrailerLine1[] =
-    "  <bounds minlat=\"%s\" minlon=\"%s\" maxlat=\"%s\" maxlon=\"%s\"/>\n";
-constexpr char kTrailerLine2[] = "</gpx>\n";
+#define GPX_1_0_NAMESPACE "http://www.topografix.com/GPX/1/0"
 
 void Reset(GpxRecorder* recorder) {
   recorder->file.store(nullptr);
@@ -32,9 +27,10 @@ void Reset(GpxRecorder* recorder) {
 bool WriteHeader(FILE* file) {
   UtcTimestamp now;
   GpxTakeUtcTimestamp(&now);
-  return fprintf(file, "%s", kHeaderLine1) > 0 && fprintf(file, "%s", kHeaderLine2) > 0 &&
-         fprintf(file, kHeaderLine3, now.year, now.month, now.day, now.hour, now.minute,
-                 now.second) > 0 &&
+  return fprintf(file, "<?xml version=\"1.0\"?>\n") > 0 &&
+         fprintf(file, "<gpx xmlns=\"" GPX_1_0_NAMESPACE "\">\n") > 0 &&
+         fprintf(file, "  <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year, now.month,
+                 now.day, now.hour, now.minute, now.second) > 0 &&
          fflush(file) == 0;
 }
 
@@ -118,8 +114,9 @@ void GpxRecorderClose(GpxRecorder* recorder) {
   GpxFormatCoordinate(min_lon, kCoordinateBytes - 1, recorder->min_longitude);
   GpxFormatCoordinate(max_lat, kCoordinateBytes - 1, recorder->max_latitude);
   GpxFormatCoordinate(max_lon, kCoordinateBytes - 1, recorder->max_longitude);
-  fprintf(file, kTrailerLine1, min_lat, min_lon, max_lat, max_lon);
-  fprintf(file, "%s", kTrailerLine2);
+  fprintf(file, "  <bounds minlat=\"%s\" minlon=\"%s\" maxlat=\"%s\" maxlon=\"%s\"/>\n", min_lat,
+          min_lon, max_lat, max_lon);
+  fprintf(file, "</gpx>\n");
   fclose(file);
   Reset(recorder);
   if (locked) LockLeave(&recorder->lock);
@@ -133,7 +130,8 @@ int GpxRecorderAppendWaypoint(GpxRecorder* recorder, double latitude, double lon
   if (LockEnter(&recorder->lock) != 0) return 0;
   int result = 0;
   FILE* file = recorder->file.load();
-  // Flushed after each waypoint: a crash or power cut then loses at most the trailer.
+  // Flushed to the system after each waypoint: a crash or kill then loses at most the
+  // bounds and the closing tag.
   if (file != nullptr &&
       WriteWaypoint(file, latitude, longitude, altitude, recorder->waypoint_count) &&
       fflush(file) == 0) {

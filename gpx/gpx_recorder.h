@@ -29,7 +29,8 @@ int GpxRecorderOpen(GpxRecorder* recorder, const char* path);
 // bytes or that holds an unpaired surrogate.
 int GpxRecorderOpenWide(GpxRecorder* recorder, const char16_t* path);
 void GpxRecorderClose(GpxRecorder* recorder);
-// Each complete waypoint is flushed to the system, so a crash loses at most the trailer.
+// Each complete waypoint is flushed to the system, so a crash loses at most the bounds
+// and the closing tag.
 int GpxRecorderAppendWaypoint(GpxRecorder* recorder, double latitude, double longitude,
                               double altitude);
 // Writes `value` as "%lf" text with a decimal point whatever the locale: at most
