@@ -1,6 +1,7 @@
 #include "config/port_config.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -84,7 +85,7 @@ bool WriteImage(int fd, const Image image) {
 
 // Makes a finished rename survive a power cut; a failure here loses nothing.
 void SyncFolderOf(const char* path) {
-  char folder[kNarrowPathBytes];
+  char folder[PATH_MAX];
   snprintf(folder, sizeof folder, "%s", path);
   char* slash = strrchr(folder, '/');
   if (slash == nullptr) return;
@@ -152,18 +153,22 @@ void SavePortConfig(PortConfig* config) {
   if (!BuildNarrowConfigPath(path, sizeof path)) return;
   Image image;
   EncodeImage(*config, image);
+  // A file linked from elsewhere (a dotfiles folder) is replaced where it really lies,
+  // so the link survives the save.
+  char target[PATH_MAX];
+  const char* destination = realpath(path, target) != nullptr ? target : path;
 
   // The old file stays in place until the new one is complete on disk: an interrupted
   // save leaves the old record or the new one, never a short file.
-  char temporary[kNarrowPathBytes + 8];
-  snprintf(temporary, sizeof temporary, "%s.XXXXXX", path);
+  char temporary[PATH_MAX + 8];
+  snprintf(temporary, sizeof temporary, "%s.XXXXXX", destination);
   const int fd = mkostemp(temporary, O_CLOEXEC);
   if (fd < 0) return;
   const bool written = WriteImage(fd, image) && fsync(fd) == 0;
   const bool closed = close(fd) == 0;
-  if (!written || !closed || rename(temporary, path) != 0) {
+  if (!written || !closed || rename(temporary, destination) != 0) {
     unlink(temporary);
     return;
   }
-  SyncFolderOf(path);
+  SyncFolderOf(destination);
 }

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -256,6 +257,25 @@ TEST_F(PortConfigTest, AnInterruptedSaveKeepsTheOldFile) {
   SavePortConfig(&changed);
   EXPECT_EQ(LoadPortConfig(&loaded), 1);
   EXPECT_EQ(Text(loaded, SETTING_PORT), u"COM7:") << "the next save goes through";
+}
+
+TEST_F(PortConfigTest, ALinkedFileIsReplacedWhereItLiesAndTheLinkKept) {
+  ASSERT_EQ(system(("mkdir -p '" + folder_ + "' '" + dir_.File("dotfiles") + "'").c_str()), 0);
+  const std::string real = dir_.File("dotfiles/tavik.cfg");
+  ASSERT_TRUE(WriteWholeFile(real, SampleImage()));
+  ASSERT_EQ(symlink(real.c_str(), file_.c_str()), 0);
+  PortConfig config{};
+  EXPECT_EQ(LoadPortConfig(&config), 1);
+  config.selection[SETTING_PORT] = 5;
+  SavePortConfig(&config);
+  struct stat link {};
+  ASSERT_EQ(lstat(file_.c_str(), &link), 0);
+  EXPECT_TRUE(S_ISLNK(link.st_mode));
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(real, &bytes));
+  EXPECT_EQ(bytes.size(), 330u);
+  EXPECT_EQ(bytes[320], 5);
+  EXPECT_EQ(FolderEntries(dir_.File("dotfiles")), std::vector<std::string>{"tavik.cfg"});
 }
 
 TEST_F(PortConfigTest, ASaveThatCannotReplaceTheFileLeavesNothingBehind) {
