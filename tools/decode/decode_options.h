@@ -7,7 +7,9 @@
 
 struct DecodeOptions {
   int32_t ellipsoid = 0;
-  bool all = false;  // a row for every delivered line, "rejected" for those not decoded
+  bool all = false;       // a row for every delivered line, "rejected" for those not decoded
+  bool readouts = false;  // the window's read-outs instead of CSV rows
+  std::string gpx_path;   // record the fixes into this GPX file, as the window does
   std::vector<std::string> files;  // none: standard input
 };
 

@@ -8,6 +8,8 @@
 #include "tools/decode/csv_rows.h"
 #include "tools/decode/decode_options.h"
 #include "tools/decode/file_input.h"
+#include "tools/decode/fix_output.h"
+#include "tools/decode/stop_signal.h"
 
 namespace {
 
@@ -70,12 +72,20 @@ int main(int argc, char** argv) {
   }
   if (options.files.empty()) options.files.emplace_back("-");
 
-  LineDecoder decoder{&options, PrintCsvFix, stdout, stdout};
-  PrintCsvHeader(stdout);
+  static FixOutput output;
+  if (!FixOutputStart(&output, options, stdout, &error)) {
+    fprintf(stderr, "tavik-decode: %s\n", error.c_str());
+    return kExitMissingFile;
+  }
+  // A recording is finished cleanly however the input ends.
+  if (!options.gpx_path.empty()) InstallStopSignals();
+  LineDecoder decoder{&options, FixOutputOnFix, &output, stdout};
   int status = kExitOk;
   for (const std::string& name : options.files) {
+    if (StopRequested()) break;
     const int file_status = DecodeFile(name, &decoder);
     if (file_status > status) status = file_status;
   }
+  FixOutputFinish(&output);
   return status;
 }
