@@ -1,0 +1,48 @@
+// The reader thread of a serial link.
+#include <chrono>
+#include <thread>
+
+#include "gps/line_cutter.h"
+#include "gps/serial_link.h"
+
+namespace {
+
+// How often the running flag is looked at while waiting after a failed read.
+constexpr uint32_t kFlagCheckMs = 20;
+
+bool Running(const SerialLink* link) {
+  return link->running.load(std::memory_order_relaxed) != 0;
+}
+
+// A line that hung up or a device that is gone fails every read at once. Waiting as
+// long as a read may take keeps the thread from spinning, and it still sees a cleared
+// running flag within that bound.
+void WaitAfterFailedRead(const SerialLink* link) {
+  uint32_t left = SerialReadBoundMs(link->timeouts, kLineMax);
+  while (left > 0 && Running(link)) {
+    const uint32_t slice = left < kFlagCheckMs ? left : kFlagCheckMs;
+    std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+    left -= slice;
+  }
+}
+
+}  // namespace
+
+int32_t SerialLinkReader(void* argument) {
+  auto* link = static_cast<SerialLink*>(argument);
+  if (link == nullptr) return 0;
+  // Both buffers are the thread's own; nothing is allocated while it runs.
+  char received[kLineMax];
+  LineCutter cutter;
+  LineCutterReset(&cutter);
+  while (Running(link)) {
+    const int32_t count = SerialPortRead(link->port, link->timeouts, received, kLineMax);
+    if (count < 0) {
+      WaitAfterFailedRead(link);
+      continue;
+    }
+    LineCutterFeed(&cutter, received, static_cast<size_t>(count), link->line_handler,
+                   link->line_handler_context, &link->running);
+  }
+  return 0;
+}
