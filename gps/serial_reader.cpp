@@ -8,15 +8,15 @@
 namespace {
 
 // How often the running flag is looked at while waiting after a failed read.
-constexpr uint32_t kFlagCheckMs = 20;
+constexpr uint32_t kFlagCheckMs = 50;
 
 bool Running(const SerialLink* link) {
   return link->running.load(std::memory_order_relaxed) != 0;
 }
 
 // A line that hung up or a device that is gone fails every read at once. Waiting as
-// long as a read may take keeps the thread from spinning, and it still sees a cleared
-// running flag within that bound.
+// long as a read may take keeps the thread from spinning; like a read, the wait ends
+// soon after the running flag is cleared.
 void WaitAfterFailedRead(const SerialLink* link) {
   uint32_t left = SerialReadBoundMs(link->timeouts, kLineMax);
   while (left > 0 && Running(link)) {
@@ -36,7 +36,8 @@ int32_t SerialLinkReader(void* argument) {
   LineCutter cutter;
   LineCutterReset(&cutter);
   while (Running(link)) {
-    const int32_t count = SerialPortRead(link->port, link->timeouts, received, kLineMax);
+    const int32_t count =
+        SerialPortRead(link->port, link->timeouts, received, kLineMax, &link->running);
     if (count < 0) {
       WaitAfterFailedRead(link);
       continue;

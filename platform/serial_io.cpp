@@ -16,16 +16,26 @@ constexpr int32_t kReadChunk = 1023;
 // so a write does not block past its deadline.
 constexpr uint32_t kWriteSlice = 256;
 
-int64_t NowMs() {
+// The longest a read sleeps without looking at its stop flag.
+constexpr int kFlagCheckMs = 50;
+constexpr int64_t kNsPerMs = 1000000;
+
+int64_t NowNs() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  return static_cast<int64_t>(now.tv_sec) * 1000 * kNsPerMs + now.tv_nsec;
 }
 
-// Milliseconds left until `deadline` for poll: 0 when it has passed.
-int Remaining(int64_t deadline) {
-  const int64_t left = deadline - NowMs();
-  return left > 0 ? static_cast<int>(left) : 0;
+// Whole milliseconds for poll until `deadline` (rounded up, so a wait never ends
+// early), at most `cap`; 0 when it has passed.
+int Remaining(int64_t deadline, int cap) {
+  const int64_t left = (deadline - NowNs() + kNsPerMs - 1) / kNsPerMs;
+  if (left <= 0) return 0;
+  return left < cap ? static_cast<int>(left) : cap;
+}
+
+bool Stopped(const RunningFlag* running) {
+  return running != nullptr && running->load(std::memory_order_relaxed) == 0;
 }
 
 }  // namespace
@@ -41,27 +51,33 @@ uint32_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max) {
   return timeouts.read_total_multiplier_ms * max + timeouts.read_total_constant_ms;
 }
 
-int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer,
-                       uint32_t max) {
+int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer, uint32_t max,
+                       const RunningFlag* running) {
   if (port < 0 || buffer == nullptr) return -1;
   auto* bytes = static_cast<char*>(buffer);
-  const int64_t total_deadline = NowMs() + SerialReadBoundMs(timeouts, max);
+  const int64_t total_deadline = NowNs() + SerialReadBoundMs(timeouts, max) * kNsPerMs;
   int64_t deadline = total_deadline;
   uint32_t got = 0;
   while (got < max) {
     pollfd wait{port, POLLIN, 0};
-    const int ready = poll(&wait, 1, Remaining(deadline));
+    const int ready = poll(&wait, 1, Remaining(deadline, kFlagCheckMs));
     if (ready < 0) {
       if (errno == EINTR) continue;
       break;
     }
-    if (ready == 0) return static_cast<int32_t>(got);  // a time-out passed
+    if (ready == 0) {
+      if (Stopped(running) || Remaining(deadline, 1) == 0) {
+        return static_cast<int32_t>(got);  // a time-out passed, or the reader is to stop
+      }
+      continue;
+    }
     const ssize_t count = read(port, bytes + got, max - got);
     if (count > 0) {
       got += static_cast<uint32_t>(count);
       // The interval runs from the last byte received, within the total bound.
-      const int64_t interval_end = NowMs() + timeouts.read_interval_ms;
+      const int64_t interval_end = NowNs() + timeouts.read_interval_ms * kNsPerMs;
       deadline = interval_end < total_deadline ? interval_end : total_deadline;
+      if (Stopped(running)) break;
       continue;
     }
     if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
@@ -77,13 +93,14 @@ int32_t SerialPortWrite(SerialPort port, const SerialTimeouts& timeouts, const v
                         uint32_t count) {
   if (port < 0 || bytes == nullptr) return -1;
   const auto* data = static_cast<const char*>(bytes);
-  const int64_t deadline = NowMs() +
-                           static_cast<int64_t>(timeouts.write_total_multiplier_ms) * count +
-                           timeouts.write_total_constant_ms;
+  const int64_t deadline =
+      NowNs() + (static_cast<int64_t>(timeouts.write_total_multiplier_ms) * count +
+                 timeouts.write_total_constant_ms) *
+                    kNsPerMs;
   uint32_t done = 0;
   while (done < count) {
     pollfd wait{port, POLLOUT, 0};
-    const int ready = poll(&wait, 1, Remaining(deadline));
+    const int ready = poll(&wait, 1, Remaining(deadline, INT32_MAX));
     if (ready < 0) {
       if (errno == EINTR) continue;
       return done > 0 ? static_cast<int32_t>(done) : -1;

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/thread.h"
+
 // An open serial device (a file descriptor), or kInvalidSerialPort.
 using SerialPort = int;
 inline constexpr SerialPort kInvalidSerialPort = -1;
@@ -57,8 +59,10 @@ uint32_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max);
 // Reads up to `max` bytes. Returns when `max` bytes have arrived, when more than the
 // interval passes between two bytes, or at the latest after SerialReadBoundMs, with
 // the count received (0 when nothing came). Returns -1 when the read failed with
-// nothing received (the line hung up, the device is gone, ...).
-int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer, uint32_t max);
+// nothing received (the line hung up, the device is gone, ...). When `running` is
+// given, a read also returns (with what it has) soon after the flag is cleared.
+int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer, uint32_t max,
+                       const RunningFlag* running = nullptr);
 
 // Writes up to `count` bytes within write multiplier * count + constant ms. Returns
 // the count written (less when the time ran out), or -1 when the write failed.
