@@ -1,4 +1,4 @@
-// tavik-decode: shows what tavik makes of an NMEA 0183 log.
+// tavik-decode: shows what tavik makes of an NMEA 0183 log or a live receiver.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +8,8 @@
 #include "tools/decode/csv_rows.h"
 #include "tools/decode/decode_options.h"
 #include "tools/decode/file_input.h"
+#include "tools/decode/port_input.h"
+#include "tools/decode/port_list.h"
 
 namespace {
 
@@ -65,6 +67,13 @@ int main(int argc, char** argv) {
     case DecodeCommand::kUsageError:
       fprintf(stderr, "tavik-decode: %s (see --help)\n", error.c_str());
       return kExitUsage;
+    case DecodeCommand::kListPorts:
+      return ListPorts(stdout);
+    case DecodeCommand::kPort:
+      // Before the reader thread exists, so no row can come first.
+      PrintCsvHeader(stdout);
+      fflush(stdout);
+      return ReadPort(options, PrintCsvFix, stdout, stdout);
     case DecodeCommand::kDecode:
       break;
   }
