@@ -1,5 +1,8 @@
 #include "tools/decode/port_list.h"
 
+#include <climits>
+#include <cstdlib>
+
 #include "gps/settings_enumerator.h"
 #include "platform/serial_port.h"
 
@@ -12,9 +15,12 @@ void PrintItem(const char* text, int32_t kind, void* context) {
     fprintf(out, "%d\t%s\n", static_cast<int>(kind), text != nullptr ? text : "");
     return;
   }
+  // The device the name leads to, through the ports folder's link when there is one.
   char device[kDevicePathSize];
+  char target[PATH_MAX];
   if (!ResolvePortName(text, device, sizeof device)) device[0] = '\0';
-  fprintf(out, "%d\t%s\t%s\n", static_cast<int>(kind), text, device);
+  const char* shown = realpath(device, target) != nullptr ? target : device;
+  fprintf(out, "%d\t%s\t%s\n", static_cast<int>(kind), text, shown);
 }
 
 }  // namespace
