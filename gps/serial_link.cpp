@@ -53,6 +53,7 @@ void SerialLinkReset(SerialLink* link) {
   link->thread = nullptr;
   link->port = kInvalidSerialPort;
   link->timeouts = SerialTimeouts{};
+  link->waker = kNoSerialWaker;
 }
 
 int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
@@ -69,7 +70,9 @@ int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const Setting
   if (link->port == kInvalidSerialPort) return 0;
 
   link->timeouts = SerialTimeoutsFor(timeout_ms);
-  if (!SerialPortSetLine(link->port, baud_rate->value, data_bits->value, parity->value,
+  link->waker = SerialWakerCreate();
+  if (link->waker == kNoSerialWaker ||
+      !SerialPortSetLine(link->port, baud_rate->value, data_bits->value, parity->value,
                          stop_bits->value)) {
     const int error = errno;
     SerialLinkClose(link);
@@ -130,9 +133,11 @@ int SerialLinkOpenWide(SerialLink* link, const char16_t* port_name, const char16
 int SerialLinkClose(SerialLink* link) {
   if (link == nullptr) return 0;
   link->running.store(0, std::memory_order_relaxed);
+  SerialWakerWake(link->waker);
   if (link->thread != nullptr) ThreadWait(link->thread);
   // Only now, with the reader gone, can the port go.
   SerialPortClose(link->port);
+  SerialWakerClose(link->waker);
   SerialLinkReset(link);
   return 1;
 }

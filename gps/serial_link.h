@@ -15,6 +15,7 @@ struct SerialLink {
   void* line_handler_context;
   RunningFlag running;      // nonzero while the reader is to go on
   SerialTimeouts timeouts;  // set by open from its time-out, read by the reader
+  SerialWaker waker;        // ends the reader's read in progress when the link closes
 };
 
 void SerialLinkReset(SerialLink* link);

@@ -1,14 +1,8 @@
 // The reader thread of a serial link.
-#include <chrono>
-#include <thread>
-
 #include "gps/line_cutter.h"
 #include "gps/serial_link.h"
 
 namespace {
-
-// How often the running flag is looked at while waiting after a failed read.
-constexpr uint32_t kFlagCheckMs = 50;
 
 bool Running(const SerialLink* link) {
   return link->running.load(std::memory_order_relaxed) != 0;
@@ -16,14 +10,9 @@ bool Running(const SerialLink* link) {
 
 // A line that hung up or a device that is gone fails every read at once. Waiting as
 // long as a read may take keeps the thread from spinning; like a read, the wait ends
-// soon after the running flag is cleared.
+// at once when the link closes.
 void WaitAfterFailedRead(const SerialLink* link) {
-  uint32_t left = SerialReadBoundMs(link->timeouts, kLineMax);
-  while (left > 0 && Running(link)) {
-    const uint32_t slice = left < kFlagCheckMs ? left : kFlagCheckMs;
-    std::this_thread::sleep_for(std::chrono::milliseconds(slice));
-    left -= slice;
-  }
+  if (Running(link)) SerialWakerWait(link->waker, SerialReadBoundMs(link->timeouts, kLineMax));
 }
 
 }  // namespace
@@ -37,7 +26,7 @@ int32_t SerialLinkReader(void* argument) {
   LineCutterReset(&cutter);
   while (Running(link)) {
     const int32_t count =
-        SerialPortRead(link->port, link->timeouts, received, kLineMax, &link->running);
+        SerialPortRead(link->port, link->timeouts, received, kLineMax, link->waker);
     if (count < 0) {
       WaitAfterFailedRead(link);
       continue;

@@ -1,8 +1,10 @@
 // Reads and writes under the link's time-outs, timed with poll on a blocking descriptor.
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <ctime>
 
@@ -16,8 +18,6 @@ constexpr int32_t kReadChunk = 1023;
 // so a write does not block past its deadline.
 constexpr uint32_t kWriteSlice = 256;
 
-// The longest a read sleeps without looking at its stop flag.
-constexpr int kFlagCheckMs = 50;
 constexpr int64_t kNsPerMs = 1000000;
 
 int64_t NowNs() {
@@ -27,15 +27,11 @@ int64_t NowNs() {
 }
 
 // Whole milliseconds for poll until `deadline` (rounded up, so a wait never ends
-// early), at most `cap`; 0 when it has passed.
-int Remaining(int64_t deadline, int cap) {
+// early); 0 when it has passed.
+int Remaining(int64_t deadline) {
   const int64_t left = (deadline - NowNs() + kNsPerMs - 1) / kNsPerMs;
   if (left <= 0) return 0;
-  return left < cap ? static_cast<int>(left) : cap;
-}
-
-bool Stopped(const RunningFlag* running) {
-  return running != nullptr && running->load(std::memory_order_relaxed) == 0;
+  return left < INT32_MAX ? static_cast<int>(left) : INT32_MAX;
 }
 
 }  // namespace
@@ -47,37 +43,55 @@ SerialTimeouts SerialTimeoutsFor(int32_t timeout_ms) {
   return SerialTimeouts{constant, multiplier, constant, multiplier, constant};
 }
 
-uint32_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max) {
-  return timeouts.read_total_multiplier_ms * max + timeouts.read_total_constant_ms;
+uint64_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max) {
+  return static_cast<uint64_t>(timeouts.read_total_multiplier_ms) * max +
+         timeouts.read_total_constant_ms;
+}
+
+SerialWaker SerialWakerCreate() {
+  const int waker = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  return waker >= 0 ? waker : kNoSerialWaker;
+}
+
+void SerialWakerWake(SerialWaker waker) {
+  const uint64_t one = 1;
+  if (waker >= 0) (void)!write(waker, &one, sizeof one);
+}
+
+void SerialWakerWait(SerialWaker waker, uint64_t ms) {
+  const int64_t deadline = NowNs() + static_cast<int64_t>(ms) * kNsPerMs;
+  pollfd wait{waker, POLLIN, 0};
+  while (poll(&wait, 1, Remaining(deadline)) < 0 && errno == EINTR) {
+  }
+}
+
+void SerialWakerClose(SerialWaker waker) {
+  if (waker >= 0) close(waker);
 }
 
 int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer, uint32_t max,
-                       const RunningFlag* running) {
+                       SerialWaker waker) {
   if (port < 0 || buffer == nullptr) return -1;
   auto* bytes = static_cast<char*>(buffer);
-  const int64_t total_deadline = NowNs() + SerialReadBoundMs(timeouts, max) * kNsPerMs;
+  const int64_t total_deadline =
+      NowNs() + static_cast<int64_t>(SerialReadBoundMs(timeouts, max)) * kNsPerMs;
   int64_t deadline = total_deadline;
   uint32_t got = 0;
   while (got < max) {
-    pollfd wait{port, POLLIN, 0};
-    const int ready = poll(&wait, 1, Remaining(deadline, kFlagCheckMs));
+    pollfd waits[2] = {{port, POLLIN, 0}, {waker, POLLIN, 0}};
+    const int ready = poll(waits, 2, Remaining(deadline));
     if (ready < 0) {
       if (errno == EINTR) continue;
       break;
     }
-    if (ready == 0) {
-      if (Stopped(running) || Remaining(deadline, 1) == 0) {
-        return static_cast<int32_t>(got);  // a time-out passed, or the reader is to stop
-      }
-      continue;
-    }
+    if (ready == 0 || waits[1].revents != 0) return static_cast<int32_t>(got);
+    const pollfd& wait = waits[0];
     const ssize_t count = read(port, bytes + got, max - got);
     if (count > 0) {
       got += static_cast<uint32_t>(count);
       // The interval runs from the last byte received, within the total bound.
       const int64_t interval_end = NowNs() + timeouts.read_interval_ms * kNsPerMs;
       deadline = interval_end < total_deadline ? interval_end : total_deadline;
-      if (Stopped(running)) break;
       continue;
     }
     if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
@@ -100,7 +114,7 @@ int32_t SerialPortWrite(SerialPort port, const SerialTimeouts& timeouts, const v
   uint32_t done = 0;
   while (done < count) {
     pollfd wait{port, POLLOUT, 0};
-    const int ready = poll(&wait, 1, Remaining(deadline, INT32_MAX));
+    const int ready = poll(&wait, 1, Remaining(deadline));
     if (ready < 0) {
       if (errno == EINTR) continue;
       return done > 0 ? static_cast<int32_t>(done) : -1;

@@ -4,8 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/thread.h"
-
 // An open serial device (a file descriptor), or kInvalidSerialPort.
 using SerialPort = int;
 inline constexpr SerialPort kInvalidSerialPort = -1;
@@ -54,15 +52,26 @@ struct SerialTimeouts {
 SerialTimeouts SerialTimeoutsFor(int32_t timeout_ms);
 
 // The latest a read of `max` bytes returns: multiplier * max + constant.
-uint32_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max);
+uint64_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max);
+
+// Ends a read in progress early, from another thread: a close need not wait out the
+// read's time-out. An eventfd, or kNoSerialWaker.
+using SerialWaker = int;
+inline constexpr SerialWaker kNoSerialWaker = -1;
+SerialWaker SerialWakerCreate();
+// Makes every read and wait on the waker return at once, now and later.
+void SerialWakerWake(SerialWaker waker);
+// Waits up to `ms` unless the waker has been woken.
+void SerialWakerWait(SerialWaker waker, uint64_t ms);
+void SerialWakerClose(SerialWaker waker);
 
 // Reads up to `max` bytes. Returns when `max` bytes have arrived, when more than the
 // interval passes between two bytes, or at the latest after SerialReadBoundMs, with
-// the count received (0 when nothing came). Returns -1 when the read failed with
-// nothing received (the line hung up, the device is gone, ...). When `running` is
-// given, a read also returns (with what it has) soon after the flag is cleared.
+// the count received (0 when nothing came); at once, with what it has, when `waker` is
+// woken. Returns -1 when the read failed with nothing received (the line hung up, the
+// device is gone, ...).
 int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer, uint32_t max,
-                       const RunningFlag* running = nullptr);
+                       SerialWaker waker = kNoSerialWaker);
 
 // Writes up to `count` bytes within write multiplier * count + constant ms. Returns
 // the count written (less when the time ran out), or -1 when the write failed.

@@ -242,6 +242,7 @@ TEST(SerialTimeouts, DerivedFromTheLinkTimeout) {
     EXPECT_EQ(t.write_total_constant_ms, c.constant) << c.t;
   }
   EXPECT_EQ(SerialReadBoundMs(SerialTimeoutsFor(2000), 1023), 3023u);
+  EXPECT_EQ(SerialReadBoundMs(SerialTimeoutsFor(INT32_MAX), 1023), 2099202ull * 1023 + INT32_MAX);
 }
 
 class SerialRead : public ::testing::Test {
