@@ -1,5 +1,7 @@
 #include "config/port_config.h"
 
+#include "gps/setting_tables.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <unistd.h>
@@ -22,10 +24,6 @@ constexpr size_t kTextsBytes = sizeof(PortConfig::text);
 constexpr size_t kFolderBytes = 4096;  // PATH_MAX: the folder before the 260-character rule
 // The UTF-8 form of a 260-character path: at most three bytes per UTF-16 code unit.
 constexpr size_t kNarrowPathBytes = kPathChars * 3 + 1;
-
-// The default entries of the serial setting tables: port, baud rate, data bits,
-// parity, stop bits.
-constexpr const char* kDefaultTexts[SETTING_COUNT] = {"COM1:", "9600", "8", "N", "1"};
 
 using Image = unsigned char[kImageBytes];
 
@@ -100,7 +98,7 @@ void ApplyDefaults(PortConfig* config) {
   for (int setting = 0; setting < SETTING_COUNT; ++setting) {
     config->selection[setting] = 0;
     // Writes the text and its terminator only: the units after it keep what they held.
-    Utf8ToUtf16(config->text[setting], kConfigTextChars, kDefaultTexts[setting]);
+    Utf8ToUtf16(config->text[setting], kConfigTextChars, DefaultSettingTexts[setting]);
     config->text[setting][kConfigTextChars - 1] = 0;
   }
 }
