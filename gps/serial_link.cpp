@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstddef>
 
+#include "platform/text_convert.h"
+
 namespace {
 
 // Room for one setting text: 31 bytes and the terminator.
@@ -11,36 +13,8 @@ constexpr size_t kSettingTextSize = 32;
 // Converts UTF-16 to UTF-8 into `out`. Returns 0 for a lone surrogate or when the text
 // does not fit: a cut text could name another device than the one asked for.
 int NarrowFromWide(const char16_t* wide, char* out, size_t size) {
-  size_t used = 0;
-  auto put = [&](unsigned value) {
-    if (used + 1 >= size) return false;
-    out[used++] = static_cast<char>(value);
-    return true;
-  };
-  for (const char16_t* unit = wide; *unit != 0; ++unit) {
-    char32_t code = *unit;
-    if (code >= 0xDC00 && code <= 0xDFFF) return 0;
-    if (code >= 0xD800 && code <= 0xDBFF) {
-      if (unit[1] < 0xDC00 || unit[1] > 0xDFFF) return 0;
-      code = 0x10000 + ((code - 0xD800) << 10) + (unit[1] - 0xDC00);
-      ++unit;
-    }
-    bool fitted;
-    if (code < 0x80) {
-      fitted = put(code);
-    } else if (code < 0x800) {
-      fitted = put(0xC0 | (code >> 6)) && put(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      fitted =
-          put(0xE0 | (code >> 12)) && put(0x80 | ((code >> 6) & 0x3F)) && put(0x80 | (code & 0x3F));
-    } else {
-      fitted = put(0xF0 | (code >> 18)) && put(0x80 | ((code >> 12) & 0x3F)) &&
-               put(0x80 | ((code >> 6) & 0x3F)) && put(0x80 | (code & 0x3F));
-    }
-    if (!fitted) return 0;
-  }
-  out[used] = '\0';
-  return 1;
+  const ptrdiff_t length = Utf16ToUtf8(out, size, wide);
+  return length >= 0 && static_cast<size_t>(length) < size;
 }
 
 }  // namespace
