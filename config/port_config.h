@@ -6,8 +6,14 @@
 inline constexpr int kConfigTextChars = 32;
 inline constexpr int kPathChars = 260;
 
-enum PortSetting : int { SETTING_PORT, SETTING_BAUD_RATE, SETTING_DATA_BITS, SETTING_PARITY,
-                         SETTING_STOP_BITS, SETTING_COUNT };
+enum PortSetting : int {
+  SETTING_PORT,
+  SETTING_BAUD_RATE,
+  SETTING_DATA_BITS,
+  SETTING_PARITY,
+  SETTING_STOP_BITS,
+  SETTING_COUNT
+};
 
 // Exactly the image of the file: five UTF-16LE texts, then five list positions.
 struct PortConfig {
@@ -16,6 +22,13 @@ struct PortConfig {
 };
 static_assert(sizeof(PortConfig) == 330, "PortConfig is the 330-byte file image");
 
+// The file "tavik.cfg" in the per-user application-data folder (created when
+// missing); false when there is none or the path with its terminator exceeds
+// kPathChars UTF-16 code units.
 bool BuildConfigPath(char16_t path[kPathChars]);
+// 1 when all 330 bytes came from the file; else 0 after the defaults were applied
+// ("COM1:" "9600" "8" "N" "1", selections 0) over what the record held.
 int LoadPortConfig(PortConfig* config);
+// Replaces the file with the record's image; the old file stays whole until the new
+// one is complete on disk. Failures are silent.
 void SavePortConfig(PortConfig* config);

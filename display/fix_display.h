@@ -52,14 +52,22 @@ struct FixDisplay {
   Lock values_lock;
   double last_time, last_latitude, last_longitude, last_altitude, last_easting, last_northing;
   WindowHandle window;
-  const ReadoutFormats* formats;  // loaded once at start-up, read-only afterwards
+  ReadoutFormats formats;  // chosen at initialisation, read-only afterwards
 };
 
 // Sets the text of control `id` of `window`; the front-end supplies it.
 using SetControlText = void (*)(WindowHandle window, int id, const char16_t* text, void* context);
 
+// Clears the display and its recorder and keeps `window` as the target of
+// MSG_FIX_UPDATED. Each format of `formats` (which must outlive the display) is used
+// when it holds exactly one floating conversion and nothing else that takes an
+// argument; otherwise, and for a null `formats` or entry, the program's own string
+// of that id is used.
 void FixDisplayInit(FixDisplay* display, WindowHandle window, const ReadoutFormats* formats);
+// The FixCallback; `display` is the FixDisplay. Runs on the reader thread.
 void FixDisplayOnFix(double time, double latitude, double longitude, double altitude,
                      double northing, double easting, void* display);
+// Sets the controls of the bits in `change_bits` to their texts through `set_text`.
+// Runs on the window's thread for each MSG_FIX_UPDATED.
 void FixDisplayRefresh(FixDisplay* display, WindowHandle window, uint32_t change_bits,
                        SetControlText set_text, void* set_text_context);

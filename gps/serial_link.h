@@ -13,7 +13,9 @@ struct SerialLink {
   SerialPort port;      // kInvalidSerialPort while closed
   LineHandler line_handler;
   void* line_handler_context;
-  RunningFlag running;  // nonzero while the reader is to go on
+  RunningFlag running;      // nonzero while the reader is to go on
+  SerialTimeouts timeouts;  // set by open from its time-out, read by the reader
+  SerialWaker waker;        // ends the reader's read in progress when the link closes
 };
 
 void SerialLinkReset(SerialLink* link);
@@ -25,9 +27,11 @@ int SerialLinkOpenNarrow(SerialLink* link, const char* port_name, const char* ba
                          const char* data_bits, const char* parity, const char* stop_bits,
                          int32_t timeout_ms, LineHandler handler, void* handler_context);
 int SerialLinkOpenWide(SerialLink* link, const char16_t* port_name, const char16_t* baud_rate,
-                       const char16_t* data_bits, const char16_t* parity,
-                       const char16_t* stop_bits, int32_t timeout_ms, LineHandler handler,
-                       void* handler_context);
+                       const char16_t* data_bits, const char16_t* parity, const char16_t* stop_bits,
+                       int32_t timeout_ms, LineHandler handler, void* handler_context);
 int SerialLinkClose(SerialLink* link);
+// Writes all bytes within the link's write time-out; 1 when all were written.
 int SerialLinkWrite(SerialLink* link, const void* bytes, uint32_t count);
+// The reader thread's routine: reads, cuts lines, hands them to the line handler until
+// the running flag is cleared. Returns 0.
 int32_t SerialLinkReader(void* link);

@@ -26,7 +26,7 @@ extern const SettingEntry BaudRateTable[kBaudRateCount];
 extern const SettingEntry DataBitsTable[kDataBitsCount];
 extern const SettingEntry ParityTable[kParityCount];
 extern const SettingEntry StopBitsTable[kStopBitsCount];
-extern const char* const PortNameList[kPortNameCount];        // "COM0:" .. "COM9:"
+extern const char* const PortNameList[kPortNameCount];            // "COM0:" .. "COM9:"
 extern const char* const DefaultSettingTexts[kSettingTextCount];  // "COM1:" "9600" "8" "N" "1"
 
 // The first row whose text equals `text` byte for byte, or null.

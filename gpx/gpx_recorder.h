@@ -25,9 +25,16 @@ struct UtcTimestamp {
 void GpxRecorderInit(GpxRecorder* recorder);
 int GpxRecorderIsOpen(GpxRecorder* recorder);
 int GpxRecorderOpen(GpxRecorder* recorder, const char* path);
+// Refuses (0, nothing created or changed) a path whose UTF-8 form is longer than 260
+// bytes or that holds an unpaired surrogate.
 int GpxRecorderOpenWide(GpxRecorder* recorder, const char16_t* path);
 void GpxRecorderClose(GpxRecorder* recorder);
+// Each complete waypoint is flushed to the system, so a crash loses at most the bounds
+// and the closing tag.
 int GpxRecorderAppendWaypoint(GpxRecorder* recorder, double latitude, double longitude,
                               double altitude);
+// Writes `value` as "%lf" text with a decimal point whatever the locale: at most
+// `max_count` characters and a terminator, so `buffer` holds max_count + 1 bytes.
 char* GpxFormatCoordinate(char* buffer, size_t max_count, double value);
+// Reads the system clock in UTC into `stamp` (when given) and returns it.
 UtcTimestamp GpxTakeUtcTimestamp(UtcTimestamp* stamp);

@@ -15,10 +15,8 @@ void InstallMessagePoster(MessagePoster poster, void* context) {
   installed_function.store(poster, std::memory_order_release);
 }
 
-int PostMessageToWindow(WindowHandle window, uint32_t message, uintptr_t wparam,
-                        intptr_t lparam) {
+int PostMessageToWindow(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
   const MessagePoster poster = installed_function.load(std::memory_order_acquire);
   if (poster == nullptr) return 0;
-  return poster(window, message, wparam, lparam,
-                installed_context.load(std::memory_order_relaxed));
+  return poster(window, message, wparam, lparam, installed_context.load(std::memory_order_relaxed));
 }

@@ -1,32 +1,45 @@
 // Serial devices reached by the names "COM0:" to "COM9:" or by a device path.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
 
 // An open serial device (a file descriptor), or kInvalidSerialPort.
 using SerialPort = int;
 inline constexpr SerialPort kInvalidSerialPort = -1;
 
+// Room for any device path ResolvePortName produces, terminator included.
+inline constexpr size_t kDevicePathSize = 4096;
+
 // The device a port name stands for: the entry COMn in the ports folder
 // ($XDG_CONFIG_HOME/tavik/ports/, usually a symbolic link) when there is one, else the
-// built-in device of COMn; a name starting with '/' is a device path as it stands.
-// Returns false for any other name.
-bool ResolvePortName(const char* name, std::string* device);
+// built-in device of "COMn:"; a name starting with '/' is a device path as it stands.
+// Writes the path into `device` (`size` bytes) and returns 1; 0 for any other name or
+// when the path does not fit.
+int ResolvePortName(const char* name, char* device, size_t size);
+
+// The folder that holds the COMn entries, without a trailing '/'. Returns 1; 0 when
+// neither XDG_CONFIG_HOME nor HOME gives a folder or the path does not fit.
+int PortsFolder(char* folder, size_t size);
 
 // Opens a port for reading and writing, held exclusively (against other programs too),
 // without waiting for modem lines. Returns kInvalidSerialPort when the name does not
-// resolve, the device is absent or not a terminal, or anyone holds it.
+// resolve (errno EINVAL), the device is absent (ENOENT) or not a terminal (ENOTTY),
+// anyone holds it (EBUSY), or the open is refused (EACCES, ...).
 SerialPort SerialPortOpen(const char* name);
 
-// Line settings: speed in bits per second, data bits 5 to 8, parity and stop-bit codes
-// of setting_tables.h. The line becomes raw; flow control stays as it was. Returns 1.
+// Releases the port and its exclusive hold; does nothing for kInvalidSerialPort.
+void SerialPortClose(SerialPort port);
+
+// Line settings: speed in bits per second, data bits 5 to 8, and the parity and
+// stop-bit codes of setting_tables.h. The line becomes raw (no echo, no canonical mode,
+// no CR/NL translation, no signals, no output processing, receiver on, modem lines
+// ignored); flow control stays as the driver had it. Returns 1; 0 for values the line
+// cannot take or when the driver refuses them.
 int SerialPortSetLine(SerialPort port, int32_t baud_rate, int32_t data_bits, int32_t parity,
                       int32_t stop_bits);
 
-// Read-return rules of a link with time-out T ms: a read of `max` bytes returns when
-// `max` bytes have arrived, when more than `interval_ms` pass between two bytes, or
-// at the latest after multiplier_ms * max + constant_ms.
+// Time-outs of a link, in milliseconds, derived from its time-out T.
 struct SerialTimeouts {
   uint32_t read_interval_ms;
   uint32_t read_total_multiplier_ms;
@@ -34,11 +47,33 @@ struct SerialTimeouts {
   uint32_t write_total_multiplier_ms;
   uint32_t write_total_constant_ms;
 };
-SerialTimeouts SerialTimeoutsFor(int32_t timeout_ms);
-int SerialPortSetTimeouts(SerialPort port, const SerialTimeouts& timeouts);
 
-// Reads up to `max` bytes under the port's time-outs. Returns the count (0 when the
-// time-out passed with nothing), or -1 when the read failed.
-int32_t SerialPortRead(SerialPort port, void* buffer, uint32_t max);
-int32_t SerialPortWrite(SerialPort port, const void* bytes, uint32_t count);
-void SerialPortClose(SerialPort port);
+// T' = T when T > 0, else 1; M = T' / 1023, at least 1; the record is {T', M, T', M, T'}.
+SerialTimeouts SerialTimeoutsFor(int32_t timeout_ms);
+
+// The latest a read of `max` bytes returns: multiplier * max + constant.
+uint64_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max);
+
+// Ends a read in progress early, from another thread: a close need not wait out the
+// read's time-out. An eventfd, or kNoSerialWaker.
+using SerialWaker = int;
+inline constexpr SerialWaker kNoSerialWaker = -1;
+SerialWaker SerialWakerCreate();
+// Makes every read and wait on the waker return at once, now and later.
+void SerialWakerWake(SerialWaker waker);
+// Waits up to `ms` unless the waker has been woken.
+void SerialWakerWait(SerialWaker waker, uint64_t ms);
+void SerialWakerClose(SerialWaker waker);
+
+// Reads up to `max` bytes. Returns when `max` bytes have arrived, when more than the
+// interval passes between two bytes, or at the latest after SerialReadBoundMs, with
+// the count received (0 when nothing came); at once, with what it has, when `waker` is
+// woken. Returns -1 when the read failed with nothing received (the line hung up, the
+// device is gone, ...).
+int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer, uint32_t max,
+                       SerialWaker waker = kNoSerialWaker);
+
+// Writes up to `count` bytes within write multiplier * count + constant ms. Returns
+// the count written (less when the time ran out), or -1 when the write failed.
+int32_t SerialPortWrite(SerialPort port, const SerialTimeouts& timeouts, const void* bytes,
+                        uint32_t count);

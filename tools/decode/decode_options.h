@@ -7,11 +7,20 @@
 
 struct DecodeOptions {
   int32_t ellipsoid = 0;
-  bool all = false;  // a row for every delivered line, "rejected" for those not decoded
+  bool all = false;       // a row for every delivered line, "rejected" for those not decoded
+  bool readouts = false;  // the window's read-outs instead of CSV rows
+  std::string gpx_path;   // record the fixes into this GPX file, as the window does
   std::vector<std::string> files;  // none: standard input
+
+  // A live receiver (--port): the five setting texts, as the configuration holds them.
+  std::string port;
+  std::string baud_rate, data_bits, parity, stop_bits;  // defaults: DefaultSettingTexts
+  int32_t timeout_ms = 2000;
+  int64_t count = 0;  // fixes to print before stopping; 0: until interrupted
 };
 
-enum class DecodeCommand { kDecode, kHelp, kUsageError };
+// kDecode: files or standard input; kPort: a receiver; kListPorts: the settings and ports.
+enum class DecodeCommand { kDecode, kPort, kListPorts, kHelp, kUsageError };
 
 // Fills `options` from argv. On kUsageError `error` names the problem in one line.
 DecodeCommand ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::string* error);

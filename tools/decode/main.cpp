@@ -1,4 +1,4 @@
-// tavik-decode: shows what tavik makes of an NMEA 0183 log.
+// tavik-decode: shows what tavik makes of an NMEA 0183 log or a live receiver.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +8,10 @@
 #include "tools/decode/csv_rows.h"
 #include "tools/decode/decode_options.h"
 #include "tools/decode/file_input.h"
+#include "tools/decode/fix_output.h"
+#include "tools/decode/port_input.h"
+#include "tools/decode/port_list.h"
+#include "tools/decode/stop_signal.h"
 
 namespace {
 
@@ -58,24 +62,42 @@ int DecodeFile(const std::string& name, LineDecoder* decoder) {
 int main(int argc, char** argv) {
   DecodeOptions options;
   std::string error;
-  switch (ParseDecodeOptions(argc, argv, &options, &error)) {
+  const DecodeCommand command = ParseDecodeOptions(argc, argv, &options, &error);
+  switch (command) {
     case DecodeCommand::kHelp:
       fputs(kDecodeUsage, stdout);
       return kExitOk;
     case DecodeCommand::kUsageError:
       fprintf(stderr, "tavik-decode: %s (see --help)\n", error.c_str());
       return kExitUsage;
+    case DecodeCommand::kListPorts:
+      return ListPorts(stdout);
+    case DecodeCommand::kPort:
     case DecodeCommand::kDecode:
       break;
   }
-  if (options.files.empty()) options.files.emplace_back("-");
 
-  LineDecoder decoder{&options, PrintCsvFix, stdout, stdout};
-  PrintCsvHeader(stdout);
-  int status = kExitOk;
-  for (const std::string& name : options.files) {
-    const int file_status = DecodeFile(name, &decoder);
-    if (file_status > status) status = file_status;
+  // Prepared before the reader thread exists, so no row can come before the header.
+  static FixOutput output;
+  if (!FixOutputStart(&output, options, stdout, &error)) {
+    fprintf(stderr, "tavik-decode: %s\n", error.c_str());
+    return kExitMissingFile;
   }
+  int status = kExitOk;
+  if (command == DecodeCommand::kPort) {
+    fflush(stdout);
+    status = ReadPort(options, FixOutputOnFix, &output, stdout);
+  } else {
+    if (options.files.empty()) options.files.emplace_back("-");
+    // A recording is finished cleanly however the input ends.
+    if (!options.gpx_path.empty()) InstallStopSignals();
+    LineDecoder decoder{&options, FixOutputOnFix, &output, stdout};
+    for (const std::string& name : options.files) {
+      if (StopRequested()) break;
+      const int file_status = DecodeFile(name, &decoder);
+      if (file_status > status) status = file_status;
+    }
+  }
+  FixOutputFinish(&output);
   return status;
 }

@@ -1,0 +1,172 @@
+#include "config/port_config.h"
+
+#include "gps/setting_tables.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+#include "platform/app_data_folder.h"
+#include "platform/text_convert.h"
+
+namespace {
+
+constexpr char16_t kConfigName[] = u"tavik";
+constexpr char16_t kConfigExtension[] = u".cfg";
+constexpr size_t kImageBytes = sizeof(PortConfig);
+constexpr size_t kTextsBytes = sizeof(PortConfig::text);
+constexpr size_t kFolderBytes = 4096;  // PATH_MAX: the folder before the 260-character rule
+// The UTF-8 form of a 260-character path: at most three bytes per UTF-16 code unit.
+constexpr size_t kNarrowPathBytes = kPathChars * 3 + 1;
+
+using Image = unsigned char[kImageBytes];
+
+// The file holds the record little-endian, whatever the host's byte order.
+void EncodeImage(const PortConfig& config, Image image) {
+  for (int setting = 0; setting < SETTING_COUNT; ++setting) {
+    for (int unit = 0; unit < kConfigTextChars; ++unit) {
+      const size_t offset = (setting * kConfigTextChars + unit) * 2;
+      image[offset] = static_cast<unsigned char>(config.text[setting][unit] & 0xFF);
+      image[offset + 1] = static_cast<unsigned char>(config.text[setting][unit] >> 8);
+    }
+    const auto selection = static_cast<uint16_t>(config.selection[setting]);
+    image[kTextsBytes + setting * 2] = static_cast<unsigned char>(selection & 0xFF);
+    image[kTextsBytes + setting * 2 + 1] = static_cast<unsigned char>(selection >> 8);
+  }
+}
+
+void DecodeImage(const Image image, PortConfig* config) {
+  for (int setting = 0; setting < SETTING_COUNT; ++setting) {
+    for (int unit = 0; unit < kConfigTextChars; ++unit) {
+      const size_t offset = (setting * kConfigTextChars + unit) * 2;
+      config->text[setting][unit] = static_cast<char16_t>(image[offset] | image[offset + 1] << 8);
+    }
+    const size_t offset = kTextsBytes + setting * 2;
+    config->selection[setting] = static_cast<int16_t>(image[offset] | image[offset + 1] << 8);
+  }
+}
+
+// The configuration path as 8-bit text for the system calls.
+bool BuildNarrowConfigPath(char* path, size_t size) {
+  char16_t wide[kPathChars];
+  return BuildConfigPath(wide) && Utf16ToUtf8(path, size, wide) >= 0;
+}
+
+// Reads up to kImageBytes into `image`; returns how many arrived.
+size_t ReadImage(int fd, Image image) {
+  size_t missing = kImageBytes;
+  while (missing > 0) {
+    const ssize_t count = read(fd, image + (kImageBytes - missing), missing);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) break;
+    missing -= static_cast<size_t>(count);
+  }
+  return kImageBytes - missing;
+}
+
+bool WriteImage(int fd, const Image image) {
+  size_t remaining = kImageBytes;
+  while (remaining > 0) {
+    const ssize_t count = write(fd, image + (kImageBytes - remaining), remaining);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return false;
+    remaining -= static_cast<size_t>(count);
+  }
+  return true;
+}
+
+// Makes a finished rename survive a power cut; a failure here loses nothing.
+void SyncFolderOf(const char* path) {
+  char folder[PATH_MAX];
+  snprintf(folder, sizeof folder, "%s", path);
+  char* slash = strrchr(folder, '/');
+  if (slash == nullptr) return;
+  *slash = '\0';
+  const int fd = open(folder[0] != '\0' ? folder : "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+void ApplyDefaults(PortConfig* config) {
+  for (int setting = 0; setting < SETTING_COUNT; ++setting) {
+    config->selection[setting] = 0;
+    // Writes the text and its terminator only: the units after it keep what they held.
+    Utf8ToUtf16(config->text[setting], kConfigTextChars, DefaultSettingTexts[setting]);
+    config->text[setting][kConfigTextChars - 1] = 0;
+  }
+}
+
+}  // namespace
+
+bool BuildConfigPath(char16_t path[kPathChars]) {
+  if (path == nullptr) return false;
+  char folder[kFolderBytes];
+  if (!AppDataFolder(folder, sizeof folder)) return false;
+  const ptrdiff_t length = Utf8ToUtf16(path, kPathChars, folder);
+  const size_t name_length = sizeof kConfigName / sizeof kConfigName[0] - 1;
+  // One unit for "/" and four for ".cfg"; the terminator must fit as well.
+  if (length < 0 || static_cast<size_t>(length) + name_length + 5 >= kPathChars) {
+    path[0] = 0;
+    return false;
+  }
+  char16_t* end = path + length;
+  *end++ = u'/';
+  for (const char16_t* part : {kConfigName, kConfigExtension}) {
+    for (const char16_t* p = part; *p != 0; ++p)
+      *end++ = *p;
+  }
+  *end = 0;
+  return true;
+}
+
+int LoadPortConfig(PortConfig* config) {
+  if (config == nullptr) return 0;
+  char path[kNarrowPathBytes];
+  if (BuildNarrowConfigPath(path, sizeof path)) {
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+      // A short file lands in the record as far as it goes, like a read straight into it.
+      Image image;
+      EncodeImage(*config, image);
+      const size_t got = ReadImage(fd, image);
+      close(fd);
+      DecodeImage(image, config);
+      if (got == kImageBytes) return 1;
+    }
+  }
+  ApplyDefaults(config);
+  return 0;
+}
+
+void SavePortConfig(PortConfig* config) {
+  if (config == nullptr) return;
+  char path[kNarrowPathBytes];
+  if (!BuildNarrowConfigPath(path, sizeof path)) return;
+  Image image;
+  EncodeImage(*config, image);
+  // A file linked from elsewhere (a dotfiles folder) is replaced where it really lies,
+  // so the link survives the save.
+  char target[PATH_MAX];
+  const char* destination = realpath(path, target) != nullptr ? target : path;
+
+  // The old file stays in place until the new one is complete on disk: an interrupted
+  // save leaves the old record or the new one, never a short file.
+  char temporary[PATH_MAX + 8];
+  snprintf(temporary, sizeof temporary, "%s.XXXXXX", destination);
+  const int fd = mkostemp(temporary, O_CLOEXEC);
+  if (fd < 0) return;
+  const bool written = WriteImage(fd, image) && fsync(fd) == 0;
+  const bool closed = close(fd) == 0;
+  if (!written || !closed || rename(temporary, destination) != 0) {
+    unlink(temporary);
+    return;
+  }
+  SyncFolderOf(destination);
+}

@@ -1,0 +1,10 @@
+// The per-user folder where programs keep their settings.
+#pragma once
+
+#include <cstddef>
+
+// Writes the folder's path to `out` (`size` bytes with the terminator), creating it
+// and any missing parents (mode 0700) first: $XDG_CONFIG_HOME, or ~/.config when that
+// is unset, empty or not an absolute path. False when there is no home folder, the
+// path does not fit, or the folder cannot be created.
+bool AppDataFolder(char* out, size_t size);

@@ -1,0 +1,59 @@
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/serial_port.h"
+
+namespace {
+
+// Where "COM0:" to "COM9:" lead when the ports folder has no entry for them.
+constexpr const char* kBuiltInDevices[10] = {
+    "/dev/ttyS0",   "/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyUSB1", "/dev/ttyACM1",
+    "/dev/rfcomm0", "/dev/serial0", "/dev/ttyAMA0", "/dev/ttyS1",   "/dev/gps0",
+};
+
+// The port number of "COMn:", or -1.
+int ComNumber(const char* name) {
+  if (strncmp(name, "COM", 3) != 0) return -1;
+  if (name[3] < '0' || name[3] > '9' || name[4] != ':' || name[5] != '\0') return -1;
+  return name[3] - '0';
+}
+
+// snprintf into a buffer; 1 when everything fitted.
+int Fits(int written, size_t size) {
+  return written >= 0 && static_cast<size_t>(written) < size ? 1 : 0;
+}
+
+}  // namespace
+
+int PortsFolder(char* folder, size_t size) {
+  if (folder == nullptr || size == 0) return 0;
+  const char* config = getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/') {
+    return Fits(snprintf(folder, size, "%s/tavik/ports", config), size);
+  }
+  const char* home = getenv("HOME");
+  if (home == nullptr || home[0] != '/') return 0;
+  return Fits(snprintf(folder, size, "%s/.config/tavik/ports", home), size);
+}
+
+int ResolvePortName(const char* name, char* device, size_t size) {
+  if (name == nullptr || device == nullptr || size == 0) return 0;
+  if (name[0] == '/') return Fits(snprintf(device, size, "%s", name), size);
+  const int number = ComNumber(name);
+  if (number < 0) return 0;
+
+  char folder[kDevicePathSize];
+  if (PortsFolder(folder, sizeof folder)) {
+    char entry[kDevicePathSize];
+    struct stat status;
+    // Any entry counts, a dangling link too: the user's mapping replaces the built-in one.
+    if (Fits(snprintf(entry, sizeof entry, "%s/COM%d", folder, number), sizeof entry) &&
+        lstat(entry, &status) == 0) {
+      return Fits(snprintf(device, size, "%s", entry), size);
+    }
+  }
+  return Fits(snprintf(device, size, "%s", kBuiltInDevices[number]), size);
+}

@@ -1,0 +1,117 @@
+#include "platform/wide_format.h"
+
+#include <cstdio>
+
+#include "platform/text_convert.h"
+
+namespace {
+
+constexpr int kMaxFieldDigits = 2;  // width and precision: up to 99 keeps the output bounded
+
+bool IsDigit(char16_t c) {
+  return c >= u'0' && c <= u'9';
+}
+
+// Skips at most kMaxFieldDigits digits; false when there are more.
+bool SkipDigits(const char16_t** p) {
+  int digits = 0;
+  while (IsDigit(**p)) {
+    if (++digits > kMaxFieldDigits) return false;
+    ++*p;
+  }
+  return true;
+}
+
+bool IsFloatingConversion(char16_t c) {
+  switch (c) {
+    case u'f':
+    case u'F':
+    case u'e':
+    case u'E':
+    case u'g':
+    case u'G':
+    case u'a':
+    case u'A':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsFlag(char16_t c) {
+  return c == u'-' || c == u'+' || c == u' ' || c == u'#' || c == u'0';
+}
+
+// Reads one conversion after its '%'; returns false for anything but a plain floating
+// conversion of a double. Sets *literal for "%%".
+bool ReadConversion(const char16_t** p, bool* literal) {
+  *literal = **p == u'%';
+  if (*literal) {
+    ++*p;
+    return true;
+  }
+  while (IsFlag(**p))
+    ++*p;
+  if (!SkipDigits(p)) return false;
+  if (**p == u'.') {
+    ++*p;
+    if (!SkipDigits(p)) return false;
+  }
+  if (**p == u'l') ++*p;
+  if (!IsFloatingConversion(**p)) return false;
+  ++*p;
+  return true;
+}
+
+}  // namespace
+
+bool IsSingleDoubleFormat(const char16_t* format) {
+  if (format == nullptr) return false;
+  size_t length = 0;
+  while (format[length] != 0) {
+    if (++length > kMaxWideFormatUnits) return false;
+  }
+  int conversions = 0;
+  const char16_t* p = format;
+  while (*p != 0) {
+    if (*p++ != u'%') continue;
+    bool literal = false;
+    if (!ReadConversion(&p, &literal)) return false;
+    if (!literal) ++conversions;
+  }
+  char narrow[kMaxWideFormatUnits * 3 + 1];
+  return conversions == 1 && Utf16ToUtf8(narrow, sizeof narrow, format) >= 0;
+}
+
+int WideFormatDouble(char16_t* out, size_t count, const char16_t* format, double value) {
+  if (count > 0) out[0] = 0;
+  if (!IsSingleDoubleFormat(format)) return -1;
+  char narrow_format[kMaxWideFormatUnits * 3 + 1];
+  Utf16ToUtf8(narrow_format, sizeof narrow_format, format);
+
+  // Widest output: 309 integer digits of the largest double, a point, 99 decimals and
+  // the format's own text. Whatever goes beyond `count` units is cut anyway.
+  char text[512];
+  const int length = snprintf(text, sizeof text, narrow_format, value);
+  if (length < 0) return -1;
+  const size_t available = static_cast<size_t>(length) < sizeof text ? length : sizeof text - 1;
+
+  size_t written = 0, read = 0;
+  while (read < available) {
+    char32_t c;
+    const int bytes = DecodeUtf8(text + read, available - read, &c);
+    if (bytes == 0) break;  // a character cut by the buffer's end
+    const size_t units = c >= 0x10000 ? 2 : 1;
+    if (written + units > count) break;
+    if (units == 2) {
+      out[written] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out[written + 1] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out[written] = static_cast<char16_t>(c);
+    }
+    written += units;
+    read += bytes;
+  }
+  if (written < count) out[written] = 0;
+  return read < static_cast<size_t>(length) ? -1 : static_cast<int>(written);
+}

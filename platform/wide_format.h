@@ -1,0 +1,21 @@
+// Bounded formatting of one number into a UTF-16 text with a UTF-16 printf format.
+#pragma once
+
+#include <cstddef>
+
+// The longest format accepted, in code units without the terminator.
+inline constexpr size_t kMaxWideFormatUnits = 31;
+
+// True when `format` (terminated within kMaxWideFormatUnits + 1 code units) holds
+// exactly one floating-point conversion (%f %F %e %E %g %G %a %A, optionally with
+// flags "-+ #0", a width and a precision of at most two digits and the length 'l')
+// and no other conversion but "%%", and converts to UTF-8. Only such a format is
+// safe to use with a single double argument.
+bool IsSingleDoubleFormat(const char16_t* format);
+
+// Formats `value` with `format` into `out`, writing at most `count` code units and a
+// terminator only when fewer than `count` were written. Returns the number of units
+// written, or -1 when the text was cut at `count` or the format was refused by
+// IsSingleDoubleFormat (`out` then starts with a terminator when count > 0).
+// Numbers follow the calling thread's locale.
+int WideFormatDouble(char16_t* out, size_t count, const char16_t* format, double value);

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the Debian package, unpacks it into a scratch root and runs tavik from there:
+# the files are where desktops look for them, and the German module beside the
+# installed program is found.
+set -euo pipefail
+build_dir=$1
+scratch=$(mktemp -d)
+tavik_pid=
+cleanup() {
+  [ -n "$tavik_pid" ] && kill -KILL "$tavik_pid" 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$scratch" && cpack --config "$build_dir/CPackConfig.cmake" >cpack.log 2>&1) ||
+  { cat "$scratch/cpack.log"; fail "cpack"; }
+deb=$(ls "$scratch"/*.deb)
+dpkg-deb -I "$deb" | grep -q 'Depends: .*libqt6widgets6' || fail "no dependency on Qt widgets"
+root=$scratch/root
+dpkg-deb -x "$deb" "$root"
+
+usr=$root/usr
+program=$(find "$usr/lib" -path '*/tavik/tavik' -type f)
+[ -x "$program" ] || fail "no installed program"
+[ -f "$(dirname "$program")/tavik0407.dll" ] || fail "German module not beside the program"
+[ "$(readlink -f "$usr/bin/tavik")" = "$(readlink -f "$program")" ] || fail "bin/tavik link"
+for tool in tavik-decode tavik-sim; do [ -x "$usr/bin/$tool" ] || fail "$tool"; done
+for page in tavik tavik-decode tavik-sim; do
+  [ -f "$usr/share/man/man1/$page.1" ] || fail "manual page $page"
+done
+for size in 16x16 32x32 64x64; do
+  [ -f "$usr/share/icons/hicolor/$size/apps/tavik.png" ] || fail "icon $size"
+done
+desktop-file-validate "$usr/share/applications/org.tavik.tavik.desktop" || fail "desktop entry"
+appstreamcli validate --no-net --pedantic "$usr/share/metainfo/org.tavik.tavik.metainfo.xml" \
+  >/dev/null || fail "metainfo"
+
+line='$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47'
+echo "$line" | "$usr/bin/tavik-decode" | grep -q '^123519.000000000,48.117300000,' ||
+  fail "installed tavik-decode"
+
+# The installed program in German: the module is loaded from beside it.
+config_home=$scratch/config
+mkdir -p "$config_home"
+env -u QT_QPA_PLATFORMTHEME LANG=de_DE.UTF-8 LC_ALL= LC_MESSAGES= LD_DEBUG=files \
+  XDG_CONFIG_HOME="$config_home" "$usr/bin/tavik" 2>"$scratch/tavik.err" &
+tavik_pid=$!
+for _ in $(seq 100); do
+  xdotool search --pid "$tavik_pid" --class tavik >/dev/null 2>&1 && break
+  sleep 0.1
+done
+xdotool search --pid "$tavik_pid" --class tavik >/dev/null 2>&1 || fail "no window"
+kill -TERM "$tavik_pid"
+status=0
+wait "$tavik_pid" || status=$?
+tavik_pid=
+[ "$status" -eq 0 ] || fail "tavik ended with $status on SIGTERM"
+grep -q "file=$(dirname "$program")/tavik0407.dll" "$scratch/tavik.err" ||
+  fail "the German module was not loaded"
+[ "$(stat -c %s "$config_home/tavik.cfg")" -eq 330 ] || fail "configuration not saved"
+echo "package ok"

@@ -1,0 +1,26 @@
+// Reading back GPX files the recorder wrote.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct GpxWaypointText {
+  std::string lat, lon, ele, name;
+};
+
+// The lines of a text file, without their '\n'.
+std::vector<std::string> FileLines(const std::string& path);
+
+// Checks the whole layout of a finished file (header, complete waypoints numbered
+// from 0, bounds, closing tag, nothing after) and returns its waypoints; on a layout
+// error adds a test failure and returns what was read so far.
+std::vector<GpxWaypointText> ReadFinishedGpx(const std::string& path);
+
+struct BabelWaypoint {
+  double lat, lon;
+  std::string name;
+};
+
+// The waypoints GPSBabel reads from a GPX file (its CSV output: "lat, lon, name",
+// five decimals).
+std::vector<BabelWaypoint> GpsbabelWaypoints(const std::string& path);

@@ -1,0 +1,31 @@
+// A built program left running while the test goes on (a receiver simulator, a reader).
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/run_program.h"
+#include "tests/support/temp_dir.h"
+
+class BackgroundProgram {
+ public:
+  // Starts argv[0] with `env` entries added; its output goes to files until it ends.
+  explicit BackgroundProgram(const std::vector<std::string>& argv,
+                             const std::vector<std::string>& env = {});
+  ~BackgroundProgram();  // kills it if it still runs
+  BackgroundProgram(const BackgroundProgram&) = delete;
+  BackgroundProgram& operator=(const BackgroundProgram&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  // What it has written to standard output so far.
+  std::string OutputSoFar() const;
+  // Sends `signal` (0: none) and waits up to `timeout_ms` for it to end; a program still
+  // running then is killed and reported with exit_status -1 and signal SIGKILL.
+  ProgramResult Finish(int signal, int timeout_ms);
+
+ private:
+  TempDir dir_;
+  pid_t pid_ = -1;
+};

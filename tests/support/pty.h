@@ -1,0 +1,54 @@
+// A pseudo-terminal standing in for a serial receiver, and a ports folder naming it.
+#pragma once
+
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+class Pty {
+ public:
+  Pty();  // a fresh pair; ok() says whether it could be made
+  ~Pty();
+  Pty(const Pty&) = delete;
+  Pty& operator=(const Pty&) = delete;
+
+  bool ok() const { return master_ >= 0; }
+  int master() const { return master_; }
+  // The device a serial link opens, e.g. /dev/pts/3.
+  const std::string& device() const { return device_; }
+
+  // Makes the device side raw, so bytes written before a link opens pass unchanged.
+  bool MakeRaw();
+  // Writes every byte (blocking until the device side has taken them).
+  bool Write(const std::string& bytes);
+  // What the device side wrote, collected for up to `timeout_ms` or `want` bytes.
+  std::string Read(size_t want, int timeout_ms);
+  // Hangs the device side up, as an unplugged receiver does.
+  void CloseMaster();
+
+ private:
+  int master_ = -1;
+  std::string device_;
+};
+
+// A temporary XDG_CONFIG_HOME with a tavik ports folder, set for this process while
+// the object lives (create it before any thread that reads the environment).
+class TempPortsFolder {
+ public:
+  TempPortsFolder();
+  ~TempPortsFolder();
+  TempPortsFolder(const TempPortsFolder&) = delete;
+  TempPortsFolder& operator=(const TempPortsFolder&) = delete;
+
+  const std::string& config_home() const { return dir_.path(); }
+  std::string folder() const { return dir_.path() + "/tavik/ports"; }
+  // "XDG_CONFIG_HOME=..." for programs run by the test.
+  std::string Environment() const { return "XDG_CONFIG_HOME=" + dir_.path(); }
+  // Makes the entry COMn a symbolic link to `device`.
+  bool Link(int number, const std::string& device);
+
+ private:
+  TempDir dir_;
+  std::string saved_;
+  bool had_saved_ = false;
+};

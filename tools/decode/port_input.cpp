@@ -1,0 +1,94 @@
+#include "tools/decode/port_input.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "gps/gps_port.h"
+#include "platform/serial_port.h"
+
+namespace {
+
+// Passes fixes on until the wanted count, then wakes the main thread through a pipe.
+struct FixCounter {
+  FixCallback sink;
+  void* sink_context;
+  FILE* out;
+  int64_t limit;  // 0: no limit
+  int64_t seen;   // touched only on the reader thread
+  int done_fd;
+};
+
+void CountFix(double time, double latitude, double longitude, double altitude, double northing,
+              double easting, void* context) {
+  auto* counter = static_cast<FixCounter*>(context);
+  if (counter->limit > 0 && counter->seen >= counter->limit) return;
+  counter->sink(time, latitude, longitude, altitude, northing, easting, counter->sink_context);
+  fflush(counter->out);
+  if (++counter->seen == counter->limit) {
+    const char byte = 1;
+    (void)!write(counter->done_fd, &byte, 1);
+  }
+}
+
+void ReportOpenFailure(const char* name, int error) {
+  char device[kDevicePathSize];
+  if (!ResolvePortName(name, device, sizeof device)) {
+    fprintf(stderr,
+            "tavik-decode: Can't open GPS port '%s': not a port name (COM0: to COM9: or a "
+            "device path)\n",
+            name);
+    return;
+  }
+  fprintf(stderr, "tavik-decode: Can't open GPS port %s", name);
+  if (strcmp(name, device) != 0) fprintf(stderr, " (%s)", device);
+  fprintf(stderr, ": %s", strerror(error));
+  if (error == EACCES) fputs(" (is your user in the dialout group?)", stderr);
+  if (error == EBUSY) fputs(" (another program holds it)", stderr);
+  fputc('\n', stderr);
+}
+
+}  // namespace
+
+int ReadPort(const DecodeOptions& options, FixCallback on_fix, void* fix_context, FILE* out) {
+  // Signals are taken as events by this thread only; the reader thread inherits the mask.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  const int signal_fd = signalfd(-1, &stop_signals, SFD_CLOEXEC);
+  int done_pipe[2];
+  if (signal_fd < 0 || pipe2(done_pipe, O_CLOEXEC) != 0) {
+    fprintf(stderr, "tavik-decode: %s\n", strerror(errno));
+    return 1;
+  }
+
+  FixCounter counter{on_fix, fix_context, out, options.count, 0, done_pipe[1]};
+  GpsPort port;
+  GpsPortReset(&port);
+  int status = 0;
+  if (!GpsPortOpenNarrow(&port, options.port.c_str(), options.baud_rate.c_str(),
+                         options.data_bits.c_str(), options.parity.c_str(),
+                         options.stop_bits.c_str(), options.timeout_ms, options.ellipsoid, CountFix,
+                         &counter)) {
+    ReportOpenFailure(options.port.c_str(), errno);
+    status = 1;
+  } else {
+    pollfd waits[2] = {{signal_fd, POLLIN, 0}, {done_pipe[0], POLLIN, 0}};
+    while (poll(waits, 2, -1) < 0 && errno == EINTR) {
+    }
+    GpsPortClose(&port);
+  }
+  close(signal_fd);
+  close(done_pipe[0]);
+  close(done_pipe[1]);
+  return status;
+}

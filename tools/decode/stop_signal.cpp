@@ -1,0 +1,26 @@
+#include "tools/decode/stop_signal.h"
+
+#include <csignal>
+
+namespace {
+
+volatile sig_atomic_t stop_requested = 0;
+
+void RequestStop(int /*signal*/) {
+  stop_requested = 1;
+}
+
+}  // namespace
+
+void InstallStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = RequestStop;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no SA_RESTART: a blocked read returns with EINTR
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+bool StopRequested() {
+  return stop_requested != 0;
+}
