@@ -16,7 +16,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 (cd "$scratch" && cpack --config "$build_dir/CPackConfig.cmake" >cpack.log 2>&1) ||
   { cat "$scratch/cpack.log"; fail "cpack"; }
 deb=$(ls "$scratch"/*.deb)
-dpkg-deb -I "$deb" | grep -q 'Depends: .*libqt6widgets6' || fail "no dependency on Qt widgets"
+control=$(dpkg-deb -I "$deb")
+grep -q 'Depends: .*libqt6widgets6' <<<"$control" || fail "no dependency on Qt widgets"
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 
@@ -37,8 +38,8 @@ appstreamcli validate --no-net --pedantic "$usr/share/metainfo/org.tavik.tavik.m
   >/dev/null || fail "metainfo"
 
 line='$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47'
-echo "$line" | "$usr/bin/tavik-decode" | grep -q '^123519.000000000,48.117300000,' ||
-  fail "installed tavik-decode"
+decoded=$("$usr/bin/tavik-decode" <<<"$line")
+grep -q '^123519.000000000,48.117300000,' <<<"$decoded" || fail "installed tavik-decode"
 
 # The installed program in German: the module is loaded from beside it.
 config_home=$scratch/config
