@@ -48,10 +48,12 @@ int main(int argc, char** argv) {
   int exit_code = 0;
   {
     MainWindow window(&app, *main_template);
+    // A logout, shutdown or kill closes the recording and saves, without asking. The
+    // handlers are in place before the window can be seen, so whoever sees it can
+    // count on them.
+    InstallQuitSignals([&window] { QuitWithoutAsking(&app, &window); });
     window.show();
     ListenForLaterStarts(&instance, [&window] { window.BringToFront(); });
-    // A logout, shutdown or kill closes the recording and saves, without asking.
-    InstallQuitSignals([&window] { QuitWithoutAsking(&app, &window); });
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { QuitWithoutAsking(&app, &window); });
     exit_code = QApplication::exec();
