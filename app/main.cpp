@@ -29,6 +29,17 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("tavik"));
   QApplication::setQuitOnLastWindowClosed(false);
   InstallSystemTranslations(&application);
+  // A logout, shutdown or kill closes the recording and saves, without asking. The
+  // handlers are in place before any window of ours exists, so whoever sees one can
+  // count on them; the pipe is read only inside an event loop.
+  MainWindow* main_window = nullptr;
+  InstallQuitSignals([&main_window] {
+    if (main_window != nullptr) {
+      QuitWithoutAsking(&app, main_window);
+    } else {
+      QCoreApplication::exit(0);  // ends a start-up error box
+    }
+  });
 
   app.module =
       ChooseResourceModule(ProgramFilePath(), UserDefaultLanguageId(), SystemDefaultLanguageId());
@@ -48,10 +59,7 @@ int main(int argc, char** argv) {
   int exit_code = 0;
   {
     MainWindow window(&app, *main_template);
-    // A logout, shutdown or kill closes the recording and saves, without asking. The
-    // handlers are in place before the window can be seen, so whoever sees it can
-    // count on them.
-    InstallQuitSignals([&window] { QuitWithoutAsking(&app, &window); });
+    main_window = &window;
     window.show();
     ListenForLaterStarts(&instance, [&window] { window.BringToFront(); });
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
@@ -59,6 +67,7 @@ int main(int argc, char** argv) {
     exit_code = QApplication::exec();
     // Whatever ended the loop, nothing is left half done.
     QuitWithoutAsking(&app, &window);
+    main_window = nullptr;
   }
   ReleaseSingleInstance(&instance);
   InstallMessagePoster(nullptr, nullptr);
