@@ -2,6 +2,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <cerrno>
 #include <climits>
@@ -19,6 +20,13 @@ constexpr int32_t kReadChunk = 1023;
 constexpr uint32_t kWriteSlice = 256;
 
 constexpr int64_t kNsPerMs = 1000000;
+// How long a partial read lets more bytes gather: an eighth of the interval, at most
+// 20 ms, so a 1 Hz receiver wakes the reader a few dozen times a second, not hundreds.
+constexpr int64_t kNapFractionOfInterval = 8;
+constexpr int64_t kNapMaxMs = 20;
+// A read that brings fewer bytes than this comes from a slow line; faster streams
+// fill the buffer by themselves and are read without a pause.
+constexpr ssize_t kSlowLineBytes = 32;
 
 int64_t NowNs() {
   timespec now;
@@ -69,6 +77,23 @@ void SerialWakerClose(SerialWaker waker) {
   if (waker >= 0) close(waker);
 }
 
+namespace {
+
+// A slow line (a receiver at 4800 or 9600 baud) would wake the reader for every byte
+// or two. Letting the bytes gather for a fraction of the interval first costs no data
+// (the driver buffers them) and delays a line end by at most that fraction. Returns
+// true when the link was woken for closing meanwhile.
+bool NapForMoreBytes(const SerialTimeouts& timeouts, int64_t total_deadline, SerialWaker waker) {
+  const int64_t nap_end =
+      NowNs() +
+      std::min<int64_t>(timeouts.read_interval_ms / kNapFractionOfInterval, kNapMaxMs) * kNsPerMs;
+  pollfd wait = {waker, POLLIN, 0};
+  const int ready = poll(&wait, 1, Remaining(std::min(nap_end, total_deadline)));
+  return ready > 0 && wait.revents != 0;
+}
+
+}  // namespace
+
 int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer, uint32_t max,
                        SerialWaker waker) {
   if (port < 0 || buffer == nullptr) return -1;
@@ -92,6 +117,8 @@ int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* bu
       // The interval runs from the last byte received, within the total bound.
       const int64_t interval_end = NowNs() + timeouts.read_interval_ms * kNsPerMs;
       deadline = interval_end < total_deadline ? interval_end : total_deadline;
+      if (got < max && count < kSlowLineBytes && NapForMoreBytes(timeouts, total_deadline, waker))
+        break;
       continue;
     }
     if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
