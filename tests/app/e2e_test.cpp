@@ -113,11 +113,16 @@ class EndToEnd : public testing::Test {
                         {"QT_QPA_PLATFORM", ""},
                         {"LC_ALL", "C.UTF-8"},
                         {"LANG", "C.UTF-8"}});
-    sim_ = Spawn({BinPath("tavik-sim"), "--port", "COM1:"}, env_);
+    sim_ = Spawn(SimulatorArguments(), env_);
     ASSERT_GT(sim_, 0);
     ASSERT_TRUE(
         WaitFor([this] { return std::filesystem::exists(home_.File("tavik/ports/COM1")); }, 10s))
         << "the simulated receiver publishes COM1:";
+  }
+
+  // The built-in walk; a test of recorded data replays a capture instead.
+  virtual std::vector<std::string> SimulatorArguments() const {
+    return {BinPath("tavik-sim"), "--port", "COM1:"};
   }
 
   void TearDown() override {
@@ -155,6 +160,16 @@ class EndToEnd : public testing::Test {
 
   std::string ConfigFile() const { return home_.File("tavik.cfg"); }
 
+  void ExitWithYes() {
+    Choose("x");  // E&xit
+    const std::string question = FindWindow("^tavik$");
+    ASSERT_FALSE(question.empty()) << "Really quit? is asked";
+    Xdotool({"windowfocus", "--sync", question});
+    Xdotool({"key", "Return"});  // Yes is the default answer
+    EXPECT_EQ(WaitForExit(tavik_, 15s), 0);
+    tavik_ = -1;
+  }
+
   TempDir home_, runtime_, files_;
   std::vector<std::string> env_;
   pid_t sim_ = -1, tavik_ = -1;
@@ -180,13 +195,7 @@ TEST_F(EndToEnd, StartRecordStopAndQuitAsAPersonWould) {
   EXPECT_FALSE(std::filesystem::exists(ConfigFile()));
 
   Choose("r");  // Stop &recording
-  Choose("x");  // E&xit
-  const std::string question = FindWindow("^tavik$");
-  ASSERT_FALSE(question.empty()) << "Really quit? is asked";
-  Xdotool({"windowfocus", "--sync", question});
-  Xdotool({"key", "Return"});  // Yes is the default answer
-  EXPECT_EQ(WaitForExit(tavik_, 15s), 0);
-  tavik_ = -1;
+  ExitWithYes();
 
   std::string gpx;
   ASSERT_TRUE(ReadWholeFile(track, &gpx));
@@ -217,5 +226,76 @@ TEST_F(EndToEnd, TerminationWhileRecordingLeavesACompleteFileAndSavesTheConfigur
   EXPECT_GE(CountOf(gpx, "<wpt"), 1u);
   EXPECT_EQ(std::filesystem::file_size(ConfigFile()), 330u);
 }
+
+// A few real captures, replayed into the window: the recording the window makes holds
+// exactly the waypoints that tavik-decode records from the same file.
+class CaptureInTheWindow : public EndToEnd, public testing::WithParamInterface<std::string> {
+ protected:
+  std::string Capture() const { return SharedDataPath("nmea/" + GetParam()); }
+
+  std::vector<std::string> SimulatorArguments() const override {
+    return {BinPath("tavik-sim"), "--port", "COM1:", "--replay", Capture(),
+            "--interval",         "20",     "--wait"};
+  }
+
+  void SetUp() override {
+    if (SharedCaptures().empty()) GTEST_SKIP() << "no shared capture folder";
+    EndToEnd::SetUp();
+  }
+};
+
+// The waypoint elements of a GPX file, without their times.
+std::vector<std::string> WaypointsWithoutTimes(const std::string& gpx) {
+  std::vector<std::string> waypoints;
+  std::string current;
+  size_t start = 0;
+  for (size_t end; (end = gpx.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = gpx.substr(start, end - start);
+    if (line.find("<time>") != std::string::npos) continue;
+    if (line.find("<wpt ") != std::string::npos) current.clear();
+    current += line + "\n";
+    if (line.find("</wpt>") != std::string::npos) waypoints.push_back(current);
+  }
+  return waypoints;
+}
+
+TEST_P(CaptureInTheWindow, RecordsTheWaypointsOfTheFile) {
+  const std::string expected_gpx = files_.File("from-file.gpx");
+  const ProgramResult decoded =
+      RunProgram({BinPath("tavik-decode"), "--gpx", expected_gpx, Capture()});
+  ASSERT_EQ(decoded.exit_status, 0) << decoded.err;
+  std::string expected_text;
+  ASSERT_TRUE(ReadWholeFile(expected_gpx, &expected_text));
+  const auto expected = WaypointsWithoutTimes(expected_text);
+  ASSERT_FALSE(expected.empty());
+
+  StartTavik();
+  const std::string track = files_.File("live.gpx");
+  RecordTo(track);  // before Start: the replay begins once the port is held
+  Choose("s");
+  // Each waypoint reaches the file as it is written.
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        std::string text;
+        return ReadWholeFile(track, &text) && CountOf(text, "</wpt>") >= expected.size();
+      },
+      60s));
+  Choose("r");
+  ExitWithYes();
+  std::string live;
+  ASSERT_TRUE(ReadWholeFile(track, &live));
+  EXPECT_EQ(WaypointsWithoutTimes(live), expected);
+  EXPECT_NE(live.find("</gpx>"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Captures, CaptureInTheWindow,
+                         testing::Values("haicom-305N.log", "nmea-rtk.log", "telit-pls83-w.log"),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           std::string name = info.param.substr(0, info.param.find('.'));
+                           for (char& c : name) {
+                             if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                           }
+                           return name;
+                         });
 
 }  // namespace
