@@ -13,6 +13,7 @@
 #include "app/resource_module.h"
 #include "app/single_instance.h"
 #include "app/system_translations.h"
+#include "app/wayland_platform.h"
 #include "app/window_messages.h"
 
 namespace {
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   SingleInstance instance;
   if (AskRunningInstanceToActivate(&instance)) return 0;
 
+  PreferNativeWayland();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tavik"));
   QApplication::setQuitOnLastWindowClosed(false);

@@ -2,16 +2,21 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTimerEvent>
 
 #include "app/commands.h"
 #include "app/config_dialog.h"
 #include "app/context_menu.h"
 #include "app/dialogs.h"
+#include "app/idle_inhibition.h"
 #include "app/power.h"
+#include "app/session_display_off.h"
 #include "app/template_builder.h"
 #include "app/window_messages.h"
 
@@ -87,7 +92,9 @@ bool MainWindow::Dispatch(QEvent* event) {
 }
 
 void MainWindow::OnTimer(int timer_id) {
-  if (timer_id == keep_awake_timer_) ResetSystemIdleTimer();
+  if (timer_id != keep_awake_timer_) return;
+  ResetSystemIdleTimer();
+  if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Tick();
 }
 
 void MainWindow::ShowContextMenu(const QPoint& client_point) {
@@ -112,10 +119,12 @@ int MainWindow::PromptSaveFile(char16_t* path, int capacity) {
 void MainWindow::StartKeepAwakeTimer() {
   StopTimer();  // one timer kKeepAwakeTimerId at most, as a window timer id is
   keep_awake_timer_ = startTimer(kKeepAwakePeriodMs);
+  if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Hold();
 }
 
 void MainWindow::KillKeepAwakeTimer() {
   StopTimer();
+  if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Release();
 }
 
 void MainWindow::StopTimer() {
@@ -129,7 +138,28 @@ void MainWindow::RunConfigDialog() {
 }
 
 void MainWindow::TurnDisplayOff() {
-  SwitchDisplayOff();
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    SwitchDisplayOff();
+    return;
+  }
+  // A Wayland compositor owns the display: only the desktop itself can blank it.
+  QPointer<MainWindow> self(this);
+  AskSessionToSwitchDisplayOff([self] {
+    if (self) self->TellDisplayOffUnavailable();
+  });
+}
+
+void MainWindow::TellDisplayOffUnavailable() {
+  if (told_display_off_unavailable_) return;
+  told_display_off_unavailable_ = true;
+  char16_t text[kMessageChars];
+  if (LoadModuleString(app_->module, IDS_NO_DISPLAY_OFF, text, kMessageChars) == 0) return;
+  // Not modal: the answer of a desktop service may come in the middle of anything.
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("tavik"),
+                              QString::fromUtf16(text), QMessageBox::Ok, this);
+  box->setObjectName(QStringLiteral("no-display-off"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
 }
 
 void MainWindow::SendClose() {

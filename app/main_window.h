@@ -41,7 +41,9 @@ class MainWindow : public QWidget, public CommandShell {
   void OnTimer(int timer_id);
   void StopTimer();
   void ShowContextMenu(const QPoint& client_point);
+  void TellDisplayOffUnavailable();
 
   AppState* app_;
   int keep_awake_timer_ = 0;  // Qt's id of timer kKeepAwakeTimerId; 0 while stopped
+  bool told_display_off_unavailable_ = false;  // said once per run, not at every try
 };

@@ -3,8 +3,6 @@
 #include <xcb/dpms.h>
 #include <xcb/screensaver.h>
 
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <cstdlib>
 
 #include "app/x11_connection.h"
@@ -20,23 +18,6 @@ bool HasDpms(xcb_connection_t* x11) {
   const bool result = capable != nullptr && capable->capable != 0;
   std::free(capable);
   return result;
-}
-
-// Only a bus the session announces is used: starting one of our own would outlive us.
-bool SessionBusAnnounced() {
-  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-  return address != nullptr && address[0] != '\0';
-}
-
-void SimulateSessionActivity() {
-  static const bool announced = SessionBusAnnounced();
-  if (!announced) return;
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return;
-  // Sent without waiting for a reply: a desktop without the service only logs an error.
-  bus.send(QDBusMessage::createMethodCall("org.freedesktop.ScreenSaver",
-                                          "/org/freedesktop/ScreenSaver",
-                                          "org.freedesktop.ScreenSaver", "SimulateUserActivity"));
 }
 
 }  // namespace
@@ -66,7 +47,6 @@ void ResetSystemIdleTimer() {
     xcb_force_screen_saver(x11, XCB_SCREEN_SAVER_RESET);
     xcb_flush(x11);
   }
-  SimulateSessionActivity();
 }
 
 void SwitchDisplayOff() {

@@ -1,8 +1,8 @@
 // Keeping the machine awake while the GPS link is open, and switching the display off.
 #pragma once
 
-// Resets the system idle timer: the X screen saver's, and the desktop session's where
-// the session bus offers org.freedesktop.ScreenSaver. Skipped while a display that
+// Resets the X screen saver's idle timer where there is an X server (the desktop
+// session's idle timer is held off by IdleInhibition). Skipped while a display that
 // SwitchDisplayOff turned off is still off, so the tick does not wake it again.
 void ResetSystemIdleTimer();
 

@@ -17,6 +17,7 @@ const StringResource kBuiltinStrings[kStringCount] = {
     {IDS_EASTING_FORMAT, u"%8.3lfkm", 8},
     {IDS_NORTHING_FORMAT, u"%8.3lfkm", 8},
     {IDS_SAVE_FILTER, kSaveFilter, sizeof kSaveFilter / sizeof kSaveFilter[0] - 1},
+    {IDS_NO_DISPLAY_OFF, u"This desktop does not let programs switch the display off.", 58},
 };
 
 const StringResource* FindBuiltinString(uint32_t id) {

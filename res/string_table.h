@@ -16,6 +16,7 @@ enum StringId : uint32_t {
   IDS_EASTING_FORMAT = 210,
   IDS_NORTHING_FORMAT = 211,
   IDS_SAVE_FILTER = 212,
+  IDS_NO_DISPLAY_OFF = 250,  // loaded when needed, not at start
 };
 
 struct StringResource {
@@ -24,7 +25,7 @@ struct StringResource {
   uint32_t length;
 };
 
-inline constexpr int kStringCount = 12;
+inline constexpr int kStringCount = 13;
 extern const StringResource kBuiltinStrings[kStringCount];
 
 // The program's own string `id`, or null.

@@ -20,6 +20,8 @@ constexpr StringResource kStrings[] = {
     MakeString(IDS_EASTING_FORMAT, u"%8.3lfkm"),
     MakeString(IDS_NORTHING_FORMAT, u"%8.3lfkm"),
     MakeString(IDS_SAVE_FILTER, kSaveFilter),
+    MakeString(IDS_NO_DISPLAY_OFF,
+               u"Diese Arbeitsumgebung l\u00e4sst Programme den Bildschirm nicht ausschalten."),
 };
 
 constexpr uint32_t kReadout = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_READONLY;
