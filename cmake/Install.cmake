@@ -45,6 +45,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded as a plugin, so shlibdeps cannot see it: the native window in Wayland sessions.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gpsbabel")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -18,6 +18,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 deb=$(ls "$scratch"/*.deb)
 control=$(dpkg-deb -I "$deb")
 grep -q 'Depends: .*libqt6widgets6' <<<"$control" || fail "no dependency on Qt widgets"
+grep -q 'Depends: .*qt6-wayland' <<<"$control" || fail "no dependency on the Wayland platform"
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 

@@ -19,6 +19,7 @@ class BackgroundProgram {
   BackgroundProgram& operator=(const BackgroundProgram&) = delete;
 
   bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
   // What it has written to standard output so far.
   std::string OutputSoFar() const;
   // Sends `signal` (0: none) and waits up to `timeout_ms` for it to end; a program still
