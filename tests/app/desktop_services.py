@@ -1,12 +1,13 @@
 '''Stand-ins for the desktop services tavik talks to, as a python-dbusmock template.
 
 Parameters (all optional):
-  portal, screen_saver, mutter, plasma: offer that service (bool)
+  portal, screen_saver, mutter, idle_monitor, plasma: offer that service (bool)
   gate: path of a file; Inhibit calls wait for it to exist (at most 30 s), so a test
         can see whether the caller waits for the reply
 
 The main object answers the test: Held() lists the inhibitions in force as
-"portal <sender>" or "screen-saver <sender>"; Events() lists what was asked, in order.
+"portal <sender>" or "screen-saver <sender>"; Events() lists what was asked, in order;
+UserBecomesActive() fires the idle monitor's user-activity watches, as input would.
 Like the real services, an inhibition ends when its holder leaves the bus.
 '''
 
@@ -27,6 +28,7 @@ SCREEN_SAVER = 'org.freedesktop.ScreenSaver'
 held = {}    # key -> (kind, sender)
 events = []
 names = []   # the bus names claimed, kept alive
+objects_offered = []
 gate = None
 
 
@@ -102,6 +104,20 @@ class MutterDisplayConfig(Service):
         events.append(f'mutter {interface} {name}={int(value)}')
 
 
+class IdleMonitor(Service):
+    watches = []
+
+    @dbus.service.method('org.gnome.Mutter.IdleMonitor', in_signature='', out_signature='u')
+    def AddUserActiveWatch(self):
+        IdleMonitor.watches.append(len(IdleMonitor.watches) + 1)
+        events.append('idle-monitor AddUserActiveWatch')
+        return dbus.UInt32(IdleMonitor.watches[-1])
+
+    @dbus.service.signal('org.gnome.Mutter.IdleMonitor', signature='u')
+    def WatchFired(self, watch_id):
+        pass
+
+
 class PlasmaShortcuts(Service):
     @dbus.service.method('org.kde.kglobalaccel.Component', in_signature='s', out_signature='')
     def invokeShortcut(self, name):
@@ -117,11 +133,13 @@ def load(mock, parameters):
         ('screen_saver', SCREEN_SAVER, ScreenSaver, '/org/freedesktop/ScreenSaver'),
         ('mutter', 'org.gnome.Mutter.DisplayConfig', MutterDisplayConfig,
          '/org/gnome/Mutter/DisplayConfig'),
+        ('idle_monitor', 'org.gnome.Mutter.IdleMonitor', IdleMonitor,
+         '/org/gnome/Mutter/IdleMonitor/Core'),
         ('plasma', 'org.kde.kglobalaccel', PlasmaShortcuts, '/component/org_kde_powerdevil'),
     ]
     for key, name, cls, path in offered:
         if parameters.get(key):
-            cls(bus, path)
+            objects_offered.append(cls(bus, path))
             names.append(dbus.service.BusName(name, bus))
     bus.add_signal_receiver(drop_holder, 'NameOwnerChanged', 'org.freedesktop.DBus',
                             'org.freedesktop.DBus', '/org/freedesktop/DBus')
@@ -135,3 +153,11 @@ def Held(_self):
 @dbus.service.method(MAIN_IFACE, in_signature='', out_signature='as')
 def Events(_self):
     return list(events)
+
+
+@dbus.service.method(MAIN_IFACE, in_signature='', out_signature='')
+def UserBecomesActive(_self):
+    for monitor in objects_offered:
+        if isinstance(monitor, IdleMonitor):
+            while IdleMonitor.watches:
+                monitor.WatchFired(dbus.UInt32(IdleMonitor.watches.pop()))

@@ -173,32 +173,54 @@ TEST_F(DesktopServices, AKilledProgramLeavesNoInhibition) {
 }
 
 struct DisplayOffCase {
+  const char* name;
   const char* offered;
-  const char* asked;  // "" when the desktop offers nothing
+  std::vector<const char*> asked;           // in order
+  std::vector<const char*> after_activity;  // once the person is back
+  int said_unavailable;
 };
 
 class SessionDisplayOff : public testing::TestWithParam<DisplayOffCase> {};
 
+QStringList Texts(const std::vector<const char*>& texts) {
+  QStringList list;
+  for (const char* text : texts)
+    list << QString::fromUtf8(text);
+  return list;
+}
+
 TEST_P(SessionDisplayOff, BlanksThroughWhatTheDesktopOffersOrSaysItCannot) {
   if (!HaveDbusmock()) GTEST_SKIP() << "needs a session bus and python3-dbusmock";
-  StandInDesktop desktop(GetParam().offered);
+  const DisplayOffCase& c = GetParam();
+  StandInDesktop desktop(c.offered);
   int unavailable = 0;
   AskSessionToSwitchDisplayOff([&] { ++unavailable; });
-  const QString asked = GetParam().asked;
-  if (asked.isEmpty()) {
-    EXPECT_TRUE(WaitUntil([&] { return unavailable == 1; }));
-    EXPECT_EQ(desktop.Events(), QStringList{});
-  } else {
-    EXPECT_TRUE(WaitUntil([&] { return desktop.Events() == QStringList{asked}; }));
-    EXPECT_EQ(unavailable, 0);
-  }
+  EXPECT_TRUE(WaitUntil([&] { return desktop.Events() == Texts(c.asked); }))
+      << desktop.Events().join(" | ").toStdString();
+  WaitUntil([] { return false; }, 300);
+  EXPECT_EQ(unavailable, c.said_unavailable);
+  AskStandIn("UserBecomesActive");
+  QStringList all = Texts(c.asked) + Texts(c.after_activity);
+  EXPECT_TRUE(WaitUntil([&] { return desktop.Events() == all; }))
+      << desktop.Events().join(" | ").toStdString();
 }
+
+constexpr char kMutterOff[] = "mutter org.gnome.Mutter.DisplayConfig PowerSaveMode=3";
+constexpr char kMutterOn[] = "mutter org.gnome.Mutter.DisplayConfig PowerSaveMode=0";
 
 INSTANTIATE_TEST_SUITE_P(
     Desktops, SessionDisplayOff,
-    testing::Values(DisplayOffCase{R"({"mutter": true, "plasma": true})",
-                                   "mutter org.gnome.Mutter.DisplayConfig PowerSaveMode=3"},
-                    DisplayOffCase{R"({"plasma": true})", "plasma invokeShortcut Turn Off Screen"},
-                    DisplayOffCase{R"({"portal": true, "screen_saver": true})", ""}));
+    testing::Values(
+        DisplayOffCase{"GnomeUntilTheNextInput",
+                       R"({"mutter": true, "idle_monitor": true, "plasma": true})",
+                       {kMutterOff, "idle-monitor AddUserActiveWatch"},
+                       {kMutterOn},
+                       0},
+        DisplayOffCase{
+            "GnomeWithoutAWayBackStaysOn", R"({"mutter": true})", {kMutterOff, kMutterOn}, {}, 1},
+        DisplayOffCase{
+            "Plasma", R"({"plasma": true})", {"plasma invokeShortcut Turn Off Screen"}, {}, 0},
+        DisplayOffCase{"NothingOffered", R"({"portal": true, "screen_saver": true})", {}, {}, 1}),
+    [](const testing::TestParamInfo<DisplayOffCase>& info) { return info.param.name; });
 
 }  // namespace
