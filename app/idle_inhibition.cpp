@@ -80,7 +80,8 @@ void IdleInhibition::OnPortalReply(QDBusPendingCallWatcher* call) {
   call->deleteLater();
   const QDBusPendingReply<QDBusObjectPath> reply = *call;
   if (reply.isError()) {
-    AskScreenSaver();  // no portal, or one without the inhibit interface
+    asking_ = false;
+    if (wanted_) AskScreenSaver();  // no portal, or one without the inhibit interface
     return;
   }
   asking_ = false;
