@@ -138,11 +138,13 @@ void MainWindow::RunConfigDialog() {
 }
 
 void MainWindow::TurnDisplayOff() {
-  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+  // Under a Wayland compositor (also through XWayland) only the desktop itself can
+  // blank the display; DPMS of the X server reaches it only in an X11 session.
+  if (QGuiApplication::platformName() == QLatin1String("xcb") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
     SwitchDisplayOff();
     return;
   }
-  // A Wayland compositor owns the display: only the desktop itself can blank it.
   QPointer<MainWindow> self(this);
   AskSessionToSwitchDisplayOff([self] {
     if (self) self->TellDisplayOffUnavailable();

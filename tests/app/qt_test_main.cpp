@@ -8,6 +8,8 @@
 int main(int argc, char** argv) {
   // An inherited desktop theme could bring up a native file dialog out of our reach.
   unsetenv("QT_QPA_PLATFORMTHEME");
+  // These suites drive X11 windows, also when the machine runs a Wayland session.
+  unsetenv("WAYLAND_DISPLAY");
   // Listing the tests needs no X server; running the window tests does.
   const char* display = std::getenv("DISPLAY");
   if ((display == nullptr || display[0] == '\0') && std::getenv("QT_QPA_PLATFORM") == nullptr) {

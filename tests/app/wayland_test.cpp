@@ -60,7 +60,7 @@ class Wayland : public AppWindowTest {
 TEST_F(Wayland, TheWindowMenuStartStopRecordAndQuitWorkNatively) {
   EXPECT_EQ(QGuiApplication::platformName(), QStringLiteral("wayland"));
   ASSERT_TRUE(WaitUntil([this] { return window_->windowHandle()->isExposed(); }));
-  EXPECT_TRUE(CompositorShowsMainWindowOf(getpid()));
+  EXPECT_TRUE(WaitUntil([] { return CompositorShowsMainWindowOf(getpid()); }));
 
   // The context menu opens at the pointer as a popup the compositor shows.
   bool popup_shown = false;
