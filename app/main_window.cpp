@@ -155,7 +155,11 @@ void MainWindow::TellDisplayOffUnavailable() {
   if (told_display_off_unavailable_) return;
   told_display_off_unavailable_ = true;
   char16_t text[kMessageChars];
-  if (LoadModuleString(app_->module, IDS_NO_DISPLAY_OFF, text, kMessageChars) == 0) return;
+  // A language module older than this text leaves it to the program's own.
+  if (LoadModuleString(app_->module, IDS_NO_DISPLAY_OFF, text, kMessageChars) == 0 &&
+      LoadModuleString(ProgramResourceModule(), IDS_NO_DISPLAY_OFF, text, kMessageChars) == 0) {
+    return;
+  }
   // Not modal: the answer of a desktop service may come in the middle of anything.
   auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("tavik"),
                               QString::fromUtf16(text), QMessageBox::Ok, this);
