@@ -97,10 +97,15 @@ void ConfirmQuit(AppState* app, CommandShell* shell) {
 
 void QuitWithoutAsking(AppState* app, CommandShell* shell) {
   if (app == nullptr || shell == nullptr || app->quit_done) return;
+  QuitWithoutWindow(app);
+  shell->KillKeepAwakeTimer();
+  shell->PostQuit(0);
+}
+
+void QuitWithoutWindow(AppState* app) {
+  if (app == nullptr || app->quit_done) return;
   app->quit_done = true;
   GpxRecorderClose(&app->display.recorder);
   GpsPortClose(&app->port);
   SavePortConfig(&app->config);
-  shell->KillKeepAwakeTimer();
-  shell->PostQuit(0);
 }
