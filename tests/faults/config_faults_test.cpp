@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "config/port_config.h"
@@ -80,6 +82,23 @@ TEST_F(ConfigFaults, APlainConfigurationKeepsItsPermissionBits) {
   ASSERT_EQ(stat(ConfigPath().c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 07777, 0644u);
   EXPECT_EQ(status.st_size, 330);
+}
+
+// Every text fills its 32 units without a terminator, and no selection is zero: Start
+// must refuse the record without reading past it (AddressSanitizer watches the heap).
+TEST_F(ConfigFaults, TextsWithoutTerminatorAreRefusedAtStart) {
+  ASSERT_TRUE(WriteWholeFile(ConfigPath(), std::string(330, '1')));
+  auto loaded = std::make_unique<PortConfig>();
+  ASSERT_EQ(LoadPortConfig(loaded.get()), 1);
+  const auto& text = loaded->text;
+  GpsPort port;
+  GpsPortReset(&port);
+  errno = 0;
+  EXPECT_EQ(
+      GpsPortOpenWide(&port, text[SETTING_PORT], text[SETTING_BAUD_RATE], text[SETTING_DATA_BITS],
+                      text[SETTING_PARITY], text[SETTING_STOP_BITS], 100, 0, nullptr, nullptr),
+      0);
+  EXPECT_EQ(errno, EINVAL);
 }
 
 }  // namespace
