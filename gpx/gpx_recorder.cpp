@@ -218,6 +218,7 @@ int GpxRecorderAppendWaypoint(GpxRecorder* recorder, double latitude, double lon
   if (LockEnter(&recorder->lock) != 0) return 0;
   int result = 0;
   int failure = 0;
+  int32_t kept = 0;
   FILE* file = recorder->file.load();
   // After a failed write the recording takes nothing more: a later waypoint would
   // follow a gap nobody could see.
@@ -239,11 +240,11 @@ int GpxRecorderAppendWaypoint(GpxRecorder* recorder, double latitude, double lon
       ReserveRoom(file, recorder->complete_bytes);  // what the torn part held, for the trailer
     }
     if (failure != 0) {
+      kept = recorder->waypoint_count;
       recorder->write_error = failure;
-      recorder->kept_waypoints = recorder->waypoint_count;
+      recorder->kept_waypoints = kept;
     }
   }
-  const int32_t kept = recorder->waypoint_count;
   if (LockLeave(&recorder->lock) != 0) result = 0;
   // Told outside the lock: whoever listens may take a while.
   if (failure != 0 && recorder->on_failure != nullptr) {
