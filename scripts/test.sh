@@ -54,7 +54,7 @@ for target in build-fuzz/bin/fuzz_*; do
   corpus=$(mktemp -d)
   cp fuzz/corpus/"${name#fuzz_}"/* "$corpus"/ 2>/dev/null || true
   runs=$fuzz_input_runs
-  [ "$name" = fuzz_nmea ] && runs=$fuzz_runs
+  if [ "$name" = fuzz_nmea ]; then runs=$fuzz_runs; fi
   "$target" -runs="$runs" -max_len=2048 "$corpus" 2>&1 | tail -n 2
   rm -rf "$corpus"
   fuzz_passed=$((fuzz_passed + 1))
