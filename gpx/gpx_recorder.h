@@ -43,8 +43,10 @@ int GpxRecorderOpenWide(GpxRecorder* recorder, const char16_t* path);
 // written is cut away again, so the file never ends in a torn element.
 void GpxRecorderClose(GpxRecorder* recorder);
 // Each complete waypoint is flushed to the system, so a crash loses at most the bounds
-// and the closing tag. A write that fails is cut back to the last complete waypoint
-// and ends the taking of waypoints until the next Open.
+// and the closing tag. Room for the waypoint and the trailer is taken from the disk
+// first, so a full disk refuses the waypoint whole and the file can still be finished.
+// A write that fails anyway is cut back to the last complete waypoint. Either ends the
+// taking of waypoints until the next Open.
 int GpxRecorderAppendWaypoint(GpxRecorder* recorder, double latitude, double longitude,
                               double altitude);
 void GpxRecorderSetFailureCallback(GpxRecorder* recorder, GpxFailureCallback callback,
