@@ -21,7 +21,8 @@ struct AppState {
   SettingsEnumerator enumerator{};
   EnumItemList enum_items{};  // the configuration dialog's collected entries
   int32_t menu_state = kMenuStateBeforeInit;
-  bool quit_done = false;  // the quit sequence has run; it runs once
+  bool quit_done = false;                    // the quit sequence has run; it runs once
+  char16_t recording_path[kMaxPathChars]{};  // the file of the latest recording
 };
 
 // Releases what outlives the windows: leftover dialog entries and the language module.

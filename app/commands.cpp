@@ -1,5 +1,7 @@
 #include "app/commands.h"
 
+#include <algorithm>
+
 #include "res/resource_tables.h"
 
 void InitMainWindowState(AppState* app, WindowHandle window) {
@@ -46,6 +48,7 @@ void Record(AppState* app, CommandShell* shell) {
   // A recording in progress gets its bounds and closing tag before the next begins.
   GpxRecorderClose(&app->display.recorder);
   if (GpxRecorderOpenWide(&app->display.recorder, path)) {
+    std::copy_n(path, kSaveNameChars, app->recording_path);  // named if a write fails
     SetBits(app, MENU_STOP_RECORDING, MENU_RECORD);
   }
 }
@@ -94,10 +97,15 @@ void ConfirmQuit(AppState* app, CommandShell* shell) {
 
 void QuitWithoutAsking(AppState* app, CommandShell* shell) {
   if (app == nullptr || shell == nullptr || app->quit_done) return;
+  QuitWithoutWindow(app);
+  shell->KillKeepAwakeTimer();
+  shell->PostQuit(0);
+}
+
+void QuitWithoutWindow(AppState* app) {
+  if (app == nullptr || app->quit_done) return;
   app->quit_done = true;
   GpxRecorderClose(&app->display.recorder);
   GpsPortClose(&app->port);
   SavePortConfig(&app->config);
-  shell->KillKeepAwakeTimer();
-  shell->PostQuit(0);
 }

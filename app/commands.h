@@ -22,3 +22,8 @@ void ConfirmQuit(AppState* app, CommandShell* shell);
 // The Yes branch: closes the recording and the link, saves the configuration, kills
 // the timer and ends the message loop. Runs once; later calls do nothing.
 void QuitWithoutAsking(AppState* app, CommandShell* shell);
+
+// What of the Yes branch needs no window: closes the recording and the link and saves
+// the configuration. For an end that comes without the window (a lost display). Runs
+// once, shared with QuitWithoutAsking.
+void QuitWithoutWindow(AppState* app);

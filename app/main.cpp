@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/dialogs.h"
+#include "app/display_loss.h"
 #include "app/language_id.h"
 #include "app/main_window.h"
 #include "app/quit_signals.h"
@@ -62,6 +63,9 @@ int main(int argc, char** argv) {
   {
     MainWindow window(&app, *main_template);
     main_window = &window;
+    // A lost display ends the program from inside Qt; the recording, the link and the
+    // configuration are finished on the way out all the same.
+    GuardAgainstDisplayLoss([] { QuitWithoutWindow(&app); });
     window.show();
     ListenForLaterStarts(&instance, [&window] { window.BringToFront(); });
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
@@ -69,6 +73,7 @@ int main(int argc, char** argv) {
     exit_code = QApplication::exec();
     // Whatever ended the loop, nothing is left half done.
     QuitWithoutAsking(&app, &window);
+    GuardAgainstDisplayLoss(nullptr);
     main_window = nullptr;
   }
   ReleaseSingleInstance(&instance);

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimerEvent>
+#include <cstring>
 
 #include "app/commands.h"
 #include "app/config_dialog.h"
@@ -86,9 +87,27 @@ bool MainWindow::Dispatch(QEvent* event) {
                         SetReadoutText, nullptr);
       return true;
     }
+    case kRecordingFailedEvent: {
+      const auto* message = static_cast<WindowMessageEvent*>(event);
+      ShowRecordingFailed(static_cast<int>(message->wparam()), message->lparam());
+      return true;
+    }
     default:
       return false;
   }
+}
+
+// Told once per recording: the recorder reports only its first failed write.
+void MainWindow::ShowRecordingFailed(int error, intptr_t kept_waypoints) {
+  char16_t format[kMessageChars * 2];
+  if (LoadModuleString(app_->module, IDS_RECORDING_FAILED, format, kMessageChars * 2) == 0) {
+    // A language module from before this message: the program's own text.
+    LoadModuleString(ProgramResourceModule(), IDS_RECORDING_FAILED, format, kMessageChars * 2);
+  }
+  const QString text = QString::fromUtf16(format).arg(QString::fromUtf16(app_->recording_path),
+                                                      QString::fromLocal8Bit(strerror(error)),
+                                                      QString::number(kept_waypoints));
+  ShowErrorBox(this, reinterpret_cast<const char16_t*>(text.utf16()));
 }
 
 void MainWindow::OnTimer(int timer_id) {

@@ -42,6 +42,7 @@ class MainWindow : public QWidget, public CommandShell {
   void StopTimer();
   void ShowContextMenu(const QPoint& client_point);
   void TellDisplayOffUnavailable();
+  void ShowRecordingFailed(int error, intptr_t kept_waypoints);
 
   AppState* app_;
   int keep_awake_timer_ = 0;  // Qt's id of timer kKeepAwakeTimerId; 0 while stopped

@@ -17,6 +17,7 @@ int PostAsEvent(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_
 void InstallWindowMessagePoster() {
   QEvent::registerEventType(MSG_ENUM_DONE);
   QEvent::registerEventType(MSG_FIX_UPDATED);
+  QEvent::registerEventType(MSG_RECORDING_FAILED);
   QEvent::registerEventType(kCommandEvent);
   InstallMessagePoster(PostAsEvent, nullptr);
 }

@@ -10,6 +10,8 @@
 
 inline constexpr QEvent::Type kFixUpdatedEvent = static_cast<QEvent::Type>(MSG_FIX_UPDATED);
 inline constexpr QEvent::Type kEnumDoneEvent = static_cast<QEvent::Type>(MSG_ENUM_DONE);
+inline constexpr QEvent::Type kRecordingFailedEvent =
+    static_cast<QEvent::Type>(MSG_RECORDING_FAILED);
 inline constexpr QEvent::Type kCommandEvent = static_cast<QEvent::Type>(QEvent::User + 0x111);
 
 class WindowMessageEvent : public QEvent {

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -94,6 +95,25 @@ void SyncFolderOf(const char* path) {
   close(fd);
 }
 
+// Where a save writes: the path itself, or for a link (a dotfiles folder keeps the real
+// file) the file it leads to, but only when that can be a configuration: a regular
+// file of 0 or 330 bytes. A link to anything else is no tavik file; false, nothing
+// is written.
+bool SaveDestination(const char* path, char target[PATH_MAX], const char** destination) {
+  struct stat entry;
+  if (lstat(path, &entry) != 0 || !S_ISLNK(entry.st_mode)) {
+    *destination = path;
+    return true;
+  }
+  struct stat linked;
+  if (realpath(path, target) == nullptr || stat(target, &linked) != 0 || !S_ISREG(linked.st_mode) ||
+      (linked.st_size != 0 && linked.st_size != static_cast<off_t>(kImageBytes))) {
+    return false;
+  }
+  *destination = target;
+  return true;
+}
+
 void ApplyDefaults(PortConfig* config) {
   for (int setting = 0; setting < SETTING_COUNT; ++setting) {
     config->selection[setting] = 0;
@@ -151,10 +171,10 @@ void SavePortConfig(PortConfig* config) {
   if (!BuildNarrowConfigPath(path, sizeof path)) return;
   Image image;
   EncodeImage(*config, image);
-  // A file linked from elsewhere (a dotfiles folder) is replaced where it really lies,
-  // so the link survives the save.
+  // A file linked from elsewhere is replaced where it really lies, so the link survives.
   char target[PATH_MAX];
-  const char* destination = realpath(path, target) != nullptr ? target : path;
+  const char* destination = nullptr;
+  if (!SaveDestination(path, target, &destination)) return;
 
   // The old file stays in place until the new one is complete on disk: an interrupted
   // save leaves the old record or the new one, never a short file.
@@ -162,7 +182,10 @@ void SavePortConfig(PortConfig* config) {
   snprintf(temporary, sizeof temporary, "%s.XXXXXX", destination);
   const int fd = mkostemp(temporary, O_CLOEXEC);
   if (fd < 0) return;
-  const bool written = WriteImage(fd, image) && fsync(fd) == 0;
+  // The file that is replaced keeps its permission bits; a new one is the user's alone.
+  struct stat old;
+  const bool kept_mode = stat(destination, &old) != 0 || fchmod(fd, old.st_mode & 07777) == 0;
+  const bool written = kept_mode && WriteImage(fd, image) && fsync(fd) == 0;
   const bool closed = close(fd) == 0;
   if (!written || !closed || rename(temporary, destination) != 0) {
     unlink(temporary);

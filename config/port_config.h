@@ -30,5 +30,7 @@ bool BuildConfigPath(char16_t path[kPathChars]);
 // ("COM1:" "9600" "8" "N" "1", selections 0) over what the record held.
 int LoadPortConfig(PortConfig* config);
 // Replaces the file with the record's image; the old file stays whole until the new
-// one is complete on disk. Failures are silent.
+// one is complete on disk and the new one keeps the old one's permission bits. A link
+// is followed only to a regular file of 0 or 330 bytes; to anything else nothing is
+// written. Failures are silent.
 void SavePortConfig(PortConfig* config);

@@ -41,6 +41,12 @@ bool Changed(double value, double last, double threshold) {
   return std::fabs(value - last) >= threshold;
 }
 
+// The recorder's one report of a failed write goes on to the window as a message.
+void PostRecordingFailed(int error, int32_t kept_waypoints, void* context) {
+  PostMessageToWindow(static_cast<FixDisplay*>(context)->window, MSG_RECORDING_FAILED,
+                      static_cast<uintptr_t>(error), kept_waypoints);
+}
+
 }  // namespace
 
 void FixDisplayInit(FixDisplay* display, WindowHandle window, const ReadoutFormats* formats) {
@@ -51,6 +57,7 @@ void FixDisplayInit(FixDisplay* display, WindowHandle window, const ReadoutForma
       text[i] = 0;
   }
   GpxRecorderInit(&display->recorder);
+  GpxRecorderSetFailureCallback(&display->recorder, PostRecordingFailed, display);
   LockInitialize(&display->values_lock);
   display->last_time = display->last_latitude = display->last_longitude = 0.0;
   display->last_altitude = display->last_easting = display->last_northing = 0.0;

@@ -59,7 +59,7 @@ struct FixDisplay {
 using SetControlText = void (*)(WindowHandle window, int id, const char16_t* text, void* context);
 
 // Clears the display and its recorder and keeps `window` as the target of
-// MSG_FIX_UPDATED. Each format of `formats` (which must outlive the display) is used
+// MSG_FIX_UPDATED and of MSG_RECORDING_FAILED. Each format of `formats` (which must outlive the display) is used
 // when it holds exactly one floating conversion and nothing else that takes an
 // argument; otherwise, and for a null `formats` or entry, the program's own string
 // of that id is used.

@@ -7,17 +7,38 @@
 
 namespace {
 
-// Room for one setting text: 31 bytes and the terminator.
-constexpr size_t kSettingTextSize = 32;
+// A configuration text: 32 UTF-16 code units, the terminator among them.
+constexpr size_t kWideTextUnits = 32;
 
-// Converts UTF-16 to UTF-8 into `out`. Returns 0 for a lone surrogate or when the text
-// does not fit: a cut text could name another device than the one asked for.
+// Converts UTF-16 to UTF-8 into `out`, reading no further than a configuration text's
+// 32 units. Returns 0 for a text without a terminator there, a lone surrogate, or a
+// text that does not fit.
 int NarrowFromWide(const char16_t* wide, char* out, size_t size) {
-  const ptrdiff_t length = Utf16ToUtf8(out, size, wide);
+  size_t units = 0;
+  while (units < kWideTextUnits && wide[units] != 0)
+    ++units;
+  if (units == kWideTextUnits) return 0;
+  const ptrdiff_t length = Utf16ToUtf8(out, size, wide, units);
   return length >= 0 && static_cast<size_t>(length) < size;
 }
 
 }  // namespace
+
+int NarrowSettingTextsFromWide(const char16_t* port_name, const char16_t* baud_rate,
+                               const char16_t* data_bits, const char16_t* parity,
+                               const char16_t* stop_bits, NarrowSettingTexts* narrow) {
+  if (port_name == nullptr || baud_rate == nullptr || data_bits == nullptr || parity == nullptr ||
+      stop_bits == nullptr || narrow == nullptr ||
+      !NarrowFromWide(port_name, narrow->port_name, sizeof narrow->port_name) ||
+      !NarrowFromWide(baud_rate, narrow->baud_rate, sizeof narrow->baud_rate) ||
+      !NarrowFromWide(data_bits, narrow->data_bits, sizeof narrow->data_bits) ||
+      !NarrowFromWide(parity, narrow->parity, sizeof narrow->parity) ||
+      !NarrowFromWide(stop_bits, narrow->stop_bits, sizeof narrow->stop_bits)) {
+    errno = EINVAL;
+    return 0;
+  }
+  return 1;
+}
 
 void SerialLinkReset(SerialLink* link) {
   if (link == nullptr) return;
@@ -85,23 +106,13 @@ int SerialLinkOpenWide(SerialLink* link, const char16_t* port_name, const char16
                        const char16_t* data_bits, const char16_t* parity, const char16_t* stop_bits,
                        int32_t timeout_ms, LineHandler handler, void* handler_context) {
   SerialLinkReset(link);
-  if (port_name == nullptr || baud_rate == nullptr || data_bits == nullptr || parity == nullptr ||
-      stop_bits == nullptr) {
-    errno = EINVAL;
+  NarrowSettingTexts narrow;
+  if (!NarrowSettingTextsFromWide(port_name, baud_rate, data_bits, parity, stop_bits, &narrow)) {
     return 0;
   }
-  char name[kDevicePathSize];
-  char texts[4][kSettingTextSize];
-  if (!NarrowFromWide(port_name, name, sizeof name) ||
-      !NarrowFromWide(baud_rate, texts[0], kSettingTextSize) ||
-      !NarrowFromWide(data_bits, texts[1], kSettingTextSize) ||
-      !NarrowFromWide(parity, texts[2], kSettingTextSize) ||
-      !NarrowFromWide(stop_bits, texts[3], kSettingTextSize)) {
-    errno = EINVAL;
-    return 0;
-  }
-  return SerialLinkOpenNarrow(link, name, texts[0], texts[1], texts[2], texts[3], timeout_ms,
-                              handler, handler_context);
+  return SerialLinkOpenNarrow(link, narrow.port_name, narrow.baud_rate, narrow.data_bits,
+                              narrow.parity, narrow.stop_bits, timeout_ms, handler,
+                              handler_context);
 }
 
 int SerialLinkClose(SerialLink* link) {

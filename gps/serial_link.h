@@ -18,6 +18,20 @@ struct SerialLink {
   SerialWaker waker;        // ends the reader's read in progress when the link closes
 };
 
+// The 8-bit form of the five texts of a wide open.
+struct NarrowSettingTexts {
+  char port_name[kDevicePathSize];
+  char baud_rate[32], data_bits[32], parity[32], stop_bits[32];  // 31 bytes and a terminator
+};
+
+// Converts the five UTF-16 texts of a wide open, each read within the 32 code units of
+// a configuration text. Returns 0 (errno EINVAL) for a missing text, one without a
+// terminator within its 32 units, one with a lone surrogate, or one too long for its
+// buffer: a cut text could name another device or setting than the one asked for.
+int NarrowSettingTextsFromWide(const char16_t* port_name, const char16_t* baud_rate,
+                               const char16_t* data_bits, const char16_t* parity,
+                               const char16_t* stop_bits, NarrowSettingTexts* narrow);
+
 void SerialLinkReset(SerialLink* link);
 int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
                           const SettingEntry* data_bits, const SettingEntry* parity,

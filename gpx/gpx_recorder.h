@@ -7,6 +7,10 @@
 
 #include "platform/lock.h"
 
+// Told once per recording, on the appending thread, when a waypoint could not be
+// written: the system's error number and the complete waypoints the file keeps.
+using GpxFailureCallback = void (*)(int error, int32_t kept_waypoints, void* context);
+
 struct GpxRecorder {
   Lock lock;  // serialises append, close and the publishing step of open
   double min_latitude;
@@ -15,6 +19,13 @@ struct GpxRecorder {
   double max_longitude;
   std::atomic<FILE*> file;  // the recorder is open exactly while this is set
   int32_t waypoint_count;
+  int64_t complete_bytes;  // the file's length up to the end of its last complete waypoint
+  // The latest recording's outcome, kept after Close until the next Open: the error
+  // number of its first failed write (0 while sound) and its complete waypoints.
+  int write_error;
+  int32_t kept_waypoints;
+  GpxFailureCallback on_failure;  // set once, before any recording
+  void* failure_context;
 };
 
 struct UtcTimestamp {
@@ -28,11 +39,21 @@ int GpxRecorderOpen(GpxRecorder* recorder, const char* path);
 // Refuses (0, nothing created or changed) a path whose UTF-8 form is longer than 260
 // bytes or that holds an unpaired surrogate.
 int GpxRecorderOpenWide(GpxRecorder* recorder, const char16_t* path);
+// Writes the bounds and the closing tag, also after a failed write; what cannot be
+// written is cut away again, so the file never ends in a torn element.
 void GpxRecorderClose(GpxRecorder* recorder);
 // Each complete waypoint is flushed to the system, so a crash loses at most the bounds
-// and the closing tag.
+// and the closing tag. Room for the waypoint and the trailer is taken from the disk
+// first, so a full disk refuses the waypoint whole and the file can still be finished.
+// A write that fails anyway is cut back to the last complete waypoint. Either ends the
+// taking of waypoints until the next Open.
 int GpxRecorderAppendWaypoint(GpxRecorder* recorder, double latitude, double longitude,
                               double altitude);
+void GpxRecorderSetFailureCallback(GpxRecorder* recorder, GpxFailureCallback callback,
+                                   void* context);
+// 1 when a write of the open or latest recording failed; `error` and `kept_waypoints`
+// (each when given) then tell why and how many complete waypoints the file holds.
+int GpxRecorderFailed(GpxRecorder* recorder, int* error, int32_t* kept_waypoints);
 // Writes `value` as "%lf" text with a decimal point whatever the locale: at most
 // `max_count` characters and a terminator, so `buffer` holds max_count + 1 bytes.
 char* GpxFormatCoordinate(char* buffer, size_t max_count, double value);

@@ -9,6 +9,9 @@ using WindowHandle = void*;
 inline constexpr uint32_t kWmUser = 0x400;
 inline constexpr uint32_t MSG_ENUM_DONE = kWmUser + 1234;    // 2258
 inline constexpr uint32_t MSG_FIX_UPDATED = kWmUser + 1235;  // 2259
+// A recording could not be written: wParam the error number, lParam the complete
+// waypoints the file keeps.
+inline constexpr uint32_t MSG_RECORDING_FAILED = kWmUser + 1240;  // 2264
 
 // Delivers a message to a window later, on the window's own thread. Returns 1 when
 // the message was queued.

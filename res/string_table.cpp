@@ -2,7 +2,10 @@
 
 namespace {
 constexpr char16_t kSaveFilter[] = u"GPX files\0*.gpx\0All files\0*.*";
-}
+constexpr char16_t kRecordingFailed[] =
+    u"Recording stopped: %1 could not be written (%2). It keeps the %3 waypoints recorded "
+    u"before.";
+}  // namespace
 
 const StringResource kBuiltinStrings[kStringCount] = {
     {IDS_REALLY_QUIT, u"Really quit?", 12},
@@ -17,6 +20,8 @@ const StringResource kBuiltinStrings[kStringCount] = {
     {IDS_EASTING_FORMAT, u"%8.3lfkm", 8},
     {IDS_NORTHING_FORMAT, u"%8.3lfkm", 8},
     {IDS_SAVE_FILTER, kSaveFilter, sizeof kSaveFilter / sizeof kSaveFilter[0] - 1},
+    {IDS_RECORDING_FAILED, kRecordingFailed,
+     sizeof kRecordingFailed / sizeof kRecordingFailed[0] - 1},
     {IDS_NO_DISPLAY_OFF, u"This desktop does not let programs switch the display off.", 58},
 };
 

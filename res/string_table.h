@@ -16,6 +16,8 @@ enum StringId : uint32_t {
   IDS_EASTING_FORMAT = 210,
   IDS_NORTHING_FORMAT = 211,
   IDS_SAVE_FILTER = 212,
+  // "%1" the file, "%2" the system's reason, "%3" the complete waypoints it keeps.
+  IDS_RECORDING_FAILED = 213,
   IDS_NO_DISPLAY_OFF = 250,  // loaded when needed, not at start
 };
 
@@ -25,7 +27,7 @@ struct StringResource {
   uint32_t length;
 };
 
-inline constexpr int kStringCount = 13;
+inline constexpr int kStringCount = 14;
 extern const StringResource kBuiltinStrings[kStringCount];
 
 // The program's own string `id`, or null.

@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh test
 
 jobs=${JOBS:-2}
-fuzz_runs=${FUZZ_RUNS:-1000000}
+fuzz_runs=${FUZZ_RUNS:-1000000}               # the NMEA decoder
+fuzz_input_runs=${FUZZ_INPUT_RUNS:-200000}     # the configuration file, read-out formats
 summary=$(mktemp)
 trap 'rm -f "$summary"' EXIT
 
@@ -42,7 +43,7 @@ suite "AddressSanitizer + UBSan" build-asan -DCMAKE_BUILD_TYPE=Debug \
 suite "ThreadSanitizer" build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVIK_SANITIZE=thread -DTAVIK_BUILD_BENCH=OFF -DTAVIK_BUILD_APP=OFF
 
-echo "== fuzzers ($fuzz_runs runs each)"
+echo "== fuzzers ($fuzz_runs runs for the decoder, $fuzz_input_runs for each other)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVIK_BUILD_FUZZ=ON -DTAVIK_BUILD_TESTS=OFF -DTAVIK_BUILD_BENCH=OFF \
   -DTAVIK_BUILD_APP=OFF >/dev/null
@@ -52,7 +53,9 @@ for target in build-fuzz/bin/fuzz_*; do
   name=$(basename "$target")
   corpus=$(mktemp -d)
   cp fuzz/corpus/"${name#fuzz_}"/* "$corpus"/ 2>/dev/null || true
-  "$target" -runs="$fuzz_runs" -max_len=2048 "$corpus" 2>&1 | tail -n 2
+  runs=$fuzz_input_runs
+  if [ "$name" = fuzz_nmea ]; then runs=$fuzz_runs; fi
+  "$target" -runs="$runs" -max_len=2048 "$corpus" 2>&1 | tail -n 2
   rm -rf "$corpus"
   fuzz_passed=$((fuzz_passed + 1))
 done

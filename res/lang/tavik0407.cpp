@@ -20,6 +20,9 @@ constexpr StringResource kStrings[] = {
     MakeString(IDS_EASTING_FORMAT, u"%8.3lfkm"),
     MakeString(IDS_NORTHING_FORMAT, u"%8.3lfkm"),
     MakeString(IDS_SAVE_FILTER, kSaveFilter),
+    MakeString(IDS_RECORDING_FAILED,
+               u"Aufzeichnung angehalten: %1 l\u00e4sst sich nicht schreiben (%2). Die Datei "
+               u"beh\u00e4lt die %3 zuvor aufgezeichneten Wegpunkte."),
     MakeString(IDS_NO_DISPLAY_OFF,
                u"Diese Arbeitsumgebung l\u00e4sst Programme den Bildschirm nicht ausschalten."),
 };

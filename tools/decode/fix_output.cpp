@@ -10,6 +10,7 @@ bool FixOutputStart(FixOutput* output, const DecodeOptions& options, FILE* out,
   output->csv = !options.readouts;
   output->use_display = options.readouts || !options.gpx_path.empty();
   output->out = out;
+  output->gpx_path = options.gpx_path;
   if (output->use_display) {
     // The printer stands in for the window; without --readouts nothing is posted.
     WindowHandle window = options.readouts ? &output->printer : nullptr;
@@ -37,8 +38,22 @@ void FixOutputOnFix(double time, double latitude, double longitude, double altit
   if (output->csv) PrintCsvFix(time, latitude, longitude, altitude, northing, easting, output->out);
 }
 
-void FixOutputFinish(FixOutput* output) {
-  if (output->use_display) GpxRecorderClose(&output->display.recorder);
+bool FixOutputFinish(FixOutput* output) {
+  bool recorded = true;
+  if (output->use_display) {
+    GpxRecorder* recorder = &output->display.recorder;
+    GpxRecorderClose(recorder);
+    int error = 0;
+    int32_t kept = 0;
+    if (!output->gpx_path.empty() && GpxRecorderFailed(recorder, &error, &kept)) {
+      fprintf(stderr,
+              "tavik-decode: cannot write '%s': %s; the recording stopped there and keeps %d "
+              "complete waypoints\n",
+              output->gpx_path.c_str(), strerror(error), static_cast<int>(kept));
+      recorded = false;
+    }
+  }
   InstallMessagePoster(nullptr, nullptr);
   fflush(output->out);
+  return recorded;
 }

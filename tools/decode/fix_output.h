@@ -13,6 +13,7 @@ struct FixOutput {
   bool csv;
   bool use_display;  // --readouts or --gpx
   FILE* out;
+  std::string gpx_path;  // empty without --gpx
   FixDisplay display;
   ReadoutPrinter printer;
 };
@@ -25,5 +26,7 @@ bool FixOutputStart(FixOutput* output, const DecodeOptions& options, FILE* out, 
 void FixOutputOnFix(double time, double latitude, double longitude, double altitude,
                     double northing, double easting, void* output);
 
-// Closes the recording, writing its bounds and closing tag.
-void FixOutputFinish(FixOutput* output);
+// Closes the recording, writing its bounds and closing tag. False, after saying on
+// standard error what went wrong and how many waypoints the file keeps, when a write
+// of the recording failed.
+bool FixOutputFinish(FixOutput* output);

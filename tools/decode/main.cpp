@@ -15,7 +15,7 @@
 
 namespace {
 
-enum ExitStatus { kExitOk = 0, kExitMissingFile = 1, kExitUsage = 2 };
+enum ExitStatus { kExitOk = 0, kExitMissingFile = 1, kExitUsage = 2, kExitRecordingFailed = 3 };
 
 // Where the lines of files and standard input go: every fix to `on_fix`, and with
 // --all a "rejected" row for every other line.
@@ -98,6 +98,6 @@ int main(int argc, char** argv) {
       if (file_status > status) status = file_status;
     }
   }
-  FixOutputFinish(&output);
+  if (!FixOutputFinish(&output) && status < kExitRecordingFailed) status = kExitRecordingFailed;
   return status;
 }

@@ -59,10 +59,12 @@ void ReportOpenFailure(const char* name, int error) {
 
 int ReadPort(const DecodeOptions& options, FixCallback on_fix, void* fix_context, FILE* out) {
   // Signals are taken as events by this thread only; the reader thread inherits the mask.
+  // A closed terminal (SIGHUP) ends the reading like Ctrl-C, so the recording is finished.
   sigset_t stop_signals;
   sigemptyset(&stop_signals);
   sigaddset(&stop_signals, SIGINT);
   sigaddset(&stop_signals, SIGTERM);
+  sigaddset(&stop_signals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
   const int signal_fd = signalfd(-1, &stop_signals, SFD_CLOEXEC);
   int done_pipe[2];

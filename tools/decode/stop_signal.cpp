@@ -19,6 +19,7 @@ void InstallStopSignals() {
   action.sa_flags = 0;  // no SA_RESTART: a blocked read returns with EINTR
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);  // a closed terminal
 }
 
 bool StopRequested() {

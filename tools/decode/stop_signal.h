@@ -1,9 +1,9 @@
-// SIGINT and SIGTERM as a request to finish cleanly instead of dying.
+// SIGINT, SIGTERM and SIGHUP as a request to finish cleanly instead of dying.
 #pragma once
 
-// From now on SIGINT and SIGTERM only set the stop request; a read they interrupt
+// From now on SIGINT, SIGTERM and SIGHUP only set the stop request; a read they interrupt
 // returns early instead of being restarted.
 void InstallStopSignals();
 
-// True once SIGINT or SIGTERM arrived.
+// True once one of them arrived.
 bool StopRequested();

@@ -168,8 +168,10 @@ void Run(const SimOptions& options, const std::vector<std::string>& capture, con
       if (next == capture.size() && options.loop) next = 0;
     } else {
       // The capture is over: the receiver stays silent until stopped.
-      while (!StopSignalled(signal_fd, 1000))
+      while (!StopSignalled(signal_fd, 1000)) {
         SimPortDiscardCommands(port);
+        SimPortHasClient(port);  // keeps clearing what a killed reader left
+      }
       return;
     }
     if (!SendBurst(port, burst, options.baud, signal_fd)) return;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -116,7 +117,14 @@ void SimPortClose(SimPort* port) {
 
 bool SimPortHasClient(const SimPort& port) {
   int exclusive = 0;
-  return ioctl(port.device, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+  if (ioctl(port.device, TIOCGEXCL, &exclusive) != 0 || exclusive == 0) return false;
+  // A reader holds its flock as long as it has the port. Exclusive mode without it was
+  // left by a reader that was killed: a pseudo-terminal keeps the flag while this side
+  // stays open, so it is cleared here, as the last close of a real device clears it.
+  if (flock(port.device, LOCK_EX | LOCK_NB) != 0) return true;
+  flock(port.device, LOCK_UN);
+  ioctl(port.device, TIOCNXCL);
+  return false;
 }
 
 void SimPortDropUnread(const SimPort& port) {

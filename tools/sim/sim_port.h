@@ -18,7 +18,9 @@ bool SimPortOpen(const char* name, SimPort* port);
 // Removes the entry (if it still leads to this port) and closes the pseudo-terminal.
 void SimPortClose(SimPort* port);
 
-// Whether a program holds the port open exclusively (as tavik does).
+// Whether a program holds the port open exclusively (as tavik does). Exclusive mode
+// left behind by a reader that was killed (its flock is free) is cleared, so the port
+// stays usable.
 bool SimPortHasClient(const SimPort& port);
 
 // A serial line drops what nobody reads: discards input queued while no client holds it.

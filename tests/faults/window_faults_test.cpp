@@ -1,0 +1,52 @@
+// The window while its recording hits the file size limit: one message box that names
+// the file and the reason, and a file that ends well-formed once there is room again.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cstring>
+
+#include "app/commands.h"
+#include "tests/app/app_fixture.h"
+#include "tests/app/qt_test_support.h"
+#include "tests/gpx/gpx_file_check.h"
+
+namespace {
+
+TEST_F(AppWindowTest, AFailedRecordingIsToldOnceAndKeepsItsCompleteWaypoints) {
+  auto receiver = AddReceiver(1);
+  Command(IDM_START);
+  const std::string track = files_.File("limited.gpx");
+  AnswerNextFileDialog(QString::fromStdString(track));
+  Command(IDM_RECORD);
+
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 1200;  // the header and a few waypoints
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  QString told;
+  AnswerNextMessageBox("OK", &told);
+  for (int second = 0; second < 20; ++second)
+    receiver->Send(GgaLine(second));
+  const bool shown = WaitUntil([&] { return !told.isEmpty(); });
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, SIG_DFL);
+  ASSERT_TRUE(shown) << "a message box tells of the failed recording";
+  EXPECT_TRUE(told.contains(QString::fromStdString(track))) << told.toStdString();
+  EXPECT_TRUE(told.contains(QString::fromLocal8Bit(strerror(EFBIG)))) << told.toStdString();
+
+  // Further fixes neither write nor tell again.
+  for (int second = 20; second < 23; ++second)
+    receiver->Send(GgaLine(second));
+  ASSERT_TRUE(WaitUntil([this] { return Readout(301) == "123541.000"; }));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  Command(IDM_STOP_RECORDING);
+  const auto waypoints = ReadFinishedGpx(track);
+  EXPECT_GE(waypoints.size(), 1u);
+  EXPECT_LT(waypoints.size(), 20u);
+  EXPECT_TRUE(told.contains(QString::number(waypoints.size()))) << told.toStdString();
+}
+
+}  // namespace
