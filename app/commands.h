@@ -5,9 +5,9 @@
 
 #include "app/app_state.h"
 #include "app/command_shell.h"
+#include "nmea/ellipsoid_table.h"
 
 inline constexpr int32_t kGpsTimeoutMs = 2000;
-inline constexpr int32_t kEllipsoidWgs84 = 0;
 inline constexpr int kSaveNameChars = 260;
 
 // Window initialisation: the fix display, the menu state, the port, the configuration.
