@@ -40,30 +40,33 @@ fault_timeout=${FAULT_TIMEOUT:-900}
 # The fault list, one fault per "@@ id path" block of "- old" / "+ new" pairs.
 faults=$(mktemp)
 sed -n "/^: <<'FAULTS'\$/,/^FAULTS\$/p" "$script" | sed '1d;$d' >"$faults"
-ids=$(sed -n 's/^@@ \([^ ]*\) .*/\1/p' "$faults")
+ids=$(sed -n 's/^@@ \([^ ]*\) .*/\1/p' "$faults" | awk '!seen[$0]++')
 if [ ${#patterns[@]} -gt 0 ]; then
   ids=$(grep -E "$(IFS='|'; echo "${patterns[*]}")" <<<"$ids" || true)
 fi
 if [ "$list" = 1 ]; then
-  for id in $ids; do grep "^@@ $id " "$faults" | sed 's/^@@ //'; done | column -t
+  for id in $ids; do grep -m 1 "^@@ $id " "$faults" | sed 's/^@@ //'; done | column -t
   rm -f "$faults"
   exit 0
 fi
 [ -n "$ids" ] || { echo "no fault matches" >&2; exit 2; }
 
 # Applies fault $1 to the tree in $2: every "- old" text must occur exactly once in
-# the fault's file. Prints the file on success; exits 1 (nothing written) otherwise.
+# the fault's file. A fault may be given in several spellings (blocks with the same
+# id), for code that reads differently in other revisions; the first that applies is
+# used. Prints the file on success; exits 1 (nothing written) otherwise.
 apply_fault() {
   python3 - "$faults" "$1" "$2" <<'PY'
 import sys
 faults, wanted, tree = sys.argv[1:]
-path, pairs, block, side = None, [], None, None
+variants, pairs, side = [], None, 0
 for line in open(faults, encoding="utf-8").read().splitlines():
     if line.startswith("@@ "):
-        block = line.split()[1]
-        if block == wanted:
-            path = line.split()[2]
-    elif block != wanted:
+        _, block, path = line.split()
+        pairs = [] if block == wanted else None
+        if pairs is not None:
+            variants.append((path, pairs))
+    elif pairs is None:
         continue
     elif line.startswith("-"):
         pairs.append([line[2:], None])
@@ -73,16 +76,18 @@ for line in open(faults, encoding="utf-8").read().splitlines():
         side = 1
     else:  # a further line of the text above
         pairs[-1][side] += "\n" + line
-try:
-    text = open(f"{tree}/{path}", encoding="utf-8").read()
-except OSError:
-    sys.exit(1)
-for old, new in pairs:
-    if new is None or text.count(old) != 1:
-        sys.exit(1)
-    text = text.replace(old, new)
-open(f"{tree}/{path}", "w", encoding="utf-8").write(text)
-print(path)
+for path, pairs in variants:
+    try:
+        text = open(f"{tree}/{path}", encoding="utf-8").read()
+    except OSError:
+        continue
+    if all(new is not None and text.count(old) == 1 for old, new in pairs):
+        for old, new in pairs:
+            text = text.replace(old, new)
+        open(f"{tree}/{path}", "w", encoding="utf-8").write(text)
+        print(path)
+        sys.exit(0)
+sys.exit(1)
 PY
 }
 
@@ -273,6 +278,9 @@ exit 0
 @@ nmea-utm-central-meridian nmea/project_utm.cpp
 - 6 * zone - 183
 + 6 * zone - 177
+@@ nmea-utm-central-meridian nmea/project_utm.cpp
+- (zone_floor + 0.5) * kZoneDegrees
++ (zone_floor + 1.5) * kZoneDegrees
 @@ nmea-utm-second-eccentricity nmea/project_utm.cpp
 - std::sqrt((a * a - b * b) / (a * a))
 + std::sqrt((a * a - b * b) / (b * b))
