@@ -133,8 +133,9 @@ test_dirs_of() {
   esac
 }
 
-# Lines "test-folder program test-name" for every test ctest knows; a program not built
-# yet appears once, as "<program>_NOT_BUILT".
+# Lines "test-folder<TAB>program<TAB>test-name" for every test ctest knows (names of
+# parameterised tests hold spaces); a program not built yet appears once, as
+# "<program>_NOT_BUILT".
 test_table() {
   ctest --test-dir "$build" --show-only=json-v1 | python3 -c '
 import json, os, sys
@@ -150,7 +151,7 @@ for t in json.load(sys.stdin)["tests"]:
         program = os.path.basename(command[0])
     else:
         continue
-    print(folder, program, t["name"])
+    print(folder, program, t["name"], sep="\t")
 '
 }
 
@@ -159,7 +160,7 @@ folders_of_ids() {
 }
 all_dirs=$(for f in $(folders_of_ids); do test_dirs_of "$f"; done | tr ' ' '\n' | sort -u)
 programs_in() {  # programs of the test folders given
-  test_table | awk -v dirs=" $* " 'index(dirs, " " $1 " ") {print $2}' | sort -u
+  test_table | awk -F '\t' -v dirs=" $* " 'index(dirs, " " $1 " ") {print $2}' | sort -u
 }
 # shellcheck disable=SC2086
 all_programs=$(programs_in $all_dirs)
@@ -173,9 +174,9 @@ table=$(test_table)
 # Returns 0 when all pass; the first failed test is left in $tree/killer.
 run_suites() {
   local regex
-  regex=$(awk -v dirs=" $* " 'index(dirs, " " $1 " ") {print $3}' <<<"$table" |
+  regex=$(awk -F '\t' -v dirs=" $* " 'index(dirs, " " $1 " ") {print $3}' <<<"$table" |
     grep -v -x -F -f "$tree/baseline-failed" |
-    python3 -c 'import re, sys; print("^(" + "|".join(re.escape(n) for n in sys.stdin.read().split()) + ")$")')
+    python3 -c 'import re, sys; print("^(" + "|".join(map(re.escape, sys.stdin.read().splitlines())) + ")$")')
   local failed=$build/Testing/Temporary/LastTestsFailed.log
   rm -f "$failed" "$tree/killer"
   local x=()
@@ -195,6 +196,15 @@ if ! run_suites $all_dirs; then
   cp "$tree/killer" "$tree/baseline-failed"
   echo "failing without any fault, left out: $(tr '\n' ' ' <"$tree/baseline-failed")"
 fi
+# shellcheck disable=SC2086
+expected=$(awk -F '\t' -v dirs=" $(echo $all_dirs) " 'index(dirs, " " $1 " ")' <<<"$table" | wc -l)
+ran=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$tree/ctest.log")
+if [ "${ran:-0}" != "$expected" ]; then
+  echo "ctest ran ${ran:-no} tests of the $expected selected; see $tree/ctest.log" >&2
+  keep=1
+  exit 1
+fi
+echo "without faults: $expected tests, $(grep -c . "$tree/baseline-failed") failing"
 
 export STOP=1
 killed=() survived=() not_applied=() no_build=()
@@ -212,7 +222,7 @@ for id in $ids; do
   # shellcheck disable=SC2046
   dirs=$(test_dirs_of "$folder")
   # shellcheck disable=SC2086
-  programs=$(awk -v dirs=" $dirs " 'index(dirs, " " $1 " ") {print $2}' <<<"$table" | sort -u)
+  programs=$(awk -F '\t' -v dirs=" $dirs " 'index(dirs, " " $1 " ") {print $2}' <<<"$table" | sort -u)
   # shellcheck disable=SC2086
   if ! cmake --build "$build" -j"$jobs" --target $programs >"$tree/build.log" 2>&1; then
     no_build+=("$id")
