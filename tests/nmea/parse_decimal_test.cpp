@@ -4,68 +4,65 @@
 
 namespace {
 
-double Parsed(const char* text) {
-  double value = -999.0;
-  EXPECT_TRUE(ParseDecimal(text, &value)) << '"' << text << '"';
-  return value;
-}
+// Number fields as receivers send them, and the exact double each becomes: the
+// integer part saturates at the 32-bit range, the fraction is its digits times 0.1
+// once per digit, and a leading minus subtracts the fraction.
+const struct {
+  const char* text;
+  double value;
+} kNumbers[] = {
+    {"123519", 123519},
+    {"0", 0},
+    {" 42", 42},
+    {"+3.25", 3.25},
+    {"12.", 12},
+    {".", 0},
+    {".4", 4 * 0.1},
+    {"0.038", 38 * 0.1 * 0.1 * 0.1},
+    {"4807.038", 4807 + 38 * 0.1 * 0.1 * 0.1},
+    {"-12.5", -12.5},
+    {" -0.5", -0.5},
+    {"2147483647", 2147483647},
+    {"99999999999999", 2147483647},
+    {"-2147483648", -2147483648.0},
+    {"-99999999999999", -2147483648.0},
+};
 
-bool Rejects(const char* text) {
-  double value = 0.0;
-  return !ParseDecimal(text, &value);
-}
+const char* const kNotNumbers[] = {
+    "",    "1.2.3", "-.5",  "12a", "N",     "-",     "+",     " ",     " .5",
+    "1. ", "1 ",    "0x10", "1e5", "12.-5", "12.+5", "12. 5", "-1.-5",
+};
 
-TEST(ParseDecimal, ReadsNmeaNumbers) {
-  EXPECT_EQ(Parsed("123519"), 123519.0);
-  EXPECT_EQ(Parsed("."), 0.0);
-  EXPECT_EQ(Parsed("12."), 12.0);
-  EXPECT_EQ(Parsed("+3.25"), 3.25);
-  EXPECT_EQ(Parsed("545."), 545.0);
-  EXPECT_EQ(Parsed("0"), 0.0);
-  EXPECT_EQ(Parsed(" 42"), 42.0);
-}
+// ddmm.mmmm and dddmm.mmmm to degrees.
+const struct {
+  double angle;
+  double degrees;
+} kAngles[] = {
+    {4807.038, 48.1173},
+    {1131.0, 11.0 + 31.0 / 60.0},
+    {0.0, 0.0},
+    {17959.99, 179.0 + 59.99 / 60.0},
+};
 
-TEST(ParseDecimal, NegativeIntegerPartSubtractsTheFraction) {
-  EXPECT_EQ(Parsed("-12.5"), -12.5);
-  EXPECT_EQ(Parsed("-0.5"), -0.5);
-  EXPECT_EQ(Parsed(" -0.5"), -0.5);
-}
-
-TEST(ParseDecimal, FractionIsScaledByRepeatedTenths) {
-  // 38 * 0.1 * 0.1 * 0.1, which is not the same double as 38 / 1000.
-  EXPECT_EQ(Parsed("0.038"), 38 * 0.1 * 0.1 * 0.1);
-  EXPECT_EQ(Parsed(".4"), 4 * 0.1);
-  EXPECT_EQ(Parsed("4807.038"), 4807 + 38 * 0.1 * 0.1 * 0.1);
-}
-
-TEST(ParseDecimal, SaturatesAtThe32BitRange) {
-  EXPECT_EQ(Parsed("2147483647"), 2147483647.0);
-  EXPECT_EQ(Parsed("99999999999999"), 2147483647.0);
-  EXPECT_EQ(Parsed("-2147483648"), -2147483648.0);
-  EXPECT_EQ(Parsed("-99999999999999"), -2147483648.0);
-}
-
-TEST(ParseDecimal, RejectsWhatIsNotADecimal) {
-  for (const char* text :
-       {"", "1.2.3", "-.5", "12a", "N", "-", "+", " ", " .5", "1. ", "1 ", "0x10", "1e5"}) {
-    EXPECT_TRUE(Rejects(text)) << '"' << text << '"';
+TEST(ParseDecimal, Numbers) {
+  for (const auto& row : kNumbers) {
+    double value = -999.0;
+    EXPECT_TRUE(ParseDecimal(row.text, &value)) << '"' << row.text << '"';
+    EXPECT_EQ(value, row.value) << '"' << row.text << '"';
   }
+}
+
+TEST(ParseDecimal, NotNumbers) {
   double value = 0.0;
+  for (const char* text : kNotNumbers)
+    EXPECT_FALSE(ParseDecimal(text, &value)) << '"' << text << '"';
   EXPECT_FALSE(ParseDecimal(nullptr, &value));
   EXPECT_FALSE(ParseDecimal("1", nullptr));
 }
 
-TEST(ParseDecimal, AFractionIsDigitsOnly) {
-  for (const char* text : {"12.-5", "12.+5", "12. 5", "-1.-5"}) {
-    EXPECT_TRUE(Rejects(text)) << '"' << text << '"';
-  }
-}
-
-TEST(NmeaToDegrees, SplitsDegreesAndMinutesArithmetically) {
-  EXPECT_NEAR(NmeaToDegrees(4807.038), 48.1173, 1e-12);
-  EXPECT_NEAR(NmeaToDegrees(1131.0), 11.0 + 31.0 / 60.0, 1e-12);
-  EXPECT_EQ(NmeaToDegrees(0.0), 0.0);
-  EXPECT_NEAR(NmeaToDegrees(17959.99), 179.0 + 59.99 / 60.0, 1e-12);
+TEST(NmeaToDegrees, Angles) {
+  for (const auto& row : kAngles)
+    EXPECT_NEAR(NmeaToDegrees(row.angle), row.degrees, 1e-12) << row.angle;
 }
 
 }  // namespace

@@ -4,31 +4,80 @@
 
 #include <cmath>
 
-#include "nmea/ellipsoid_table.h"
-
 namespace {
 
-// Results are given to six decimals of a kilometre: half a millimetre.
-constexpr double kMillimetre = 5e-7;
-constexpr double kMunichLatitude = 48.1173;
-constexpr double kMunichLongitude = 11.516666666666667;
+constexpr double kNaN = NAN;
+constexpr double kMillimetre = 5e-7;  // km: results are given to six decimals
 
-struct Projected {
+// Points and their grid coordinates in km. No zone is reported, a southern latitude
+// gives a negative northing, a zone boundary belongs to the zone east of it, and the
+// longitude is neither wrapped nor checked.
+const struct {
+  double latitude;
+  double longitude;
+  int32_t ellipsoid;
   double northing;
   double easting;
+} kPoints[] = {
+    // Munich on WGS 84, International 1924 and Everest 1830.
+    {48.1173, 11.516666666666667, 0, 5332.401245, 687.299593},
+    {48.1173, 11.516666666666667, 5, 5332.505601, 687.308439},
+    {48.1173, 11.516666666666667, 10, 5331.892360, 687.271372},
+    // The equator, central meridians, the south.
+    {0, 0, 0, 0.0, 166.021557},
+    {0, 3, 0, 0.0, 500.0},
+    {-45, 3, 0, -4982.950400, 500.0},
+    {-33.85, -70.3, 0, -3746.284546, 379.733264},
+    // Either side of a zone boundary; west of Greenwich.
+    {45, 12.0, 0, 4987.329504, 263.553930},
+    {45, 11.999999, 0, 4987.329502, 736.445991},
+    {10, -0.5, 0, 1106.451278, 774.071014},
+    // The date line and the poles.
+    {60, 180.0, 0, 6655.205484, 332.705153},
+    {90, 3, 0, 9997.964943, 500.0},
+    {-90, 3, 0, -9997.964943, 500.0},
+    // The largest longitude a field can carry still has a zone.
+    {10, 2147483647.0 / 60, 0, 1105.542090, 403.187006},
+    // No ellipsoid, or no zone: NaN.
+    {48.1173, 11.516666666666667, -1, kNaN, kNaN},
+    {48.1173, 11.516666666666667, 11, kNaN, kNaN},
+    {48.1173, 11.516666666666667, 1 << 30, kNaN, kNaN},
+    {48.1173, 11.516666666666667, -2147483647 - 1, kNaN, kNaN},
+    {10, 1e300, 0, kNaN, kNaN},
+    {10, -INFINITY, 0, kNaN, kNaN},
+    {10, kNaN, 0, kNaN, kNaN},
 };
 
-Projected Project(double latitude, double longitude, int32_t ellipsoid = 0) {
-  Projected p{-1.0, -1.0};
-  ProjectUtm(&p.northing, &p.easting, latitude, longitude, ellipsoid);
-  return p;
+void ExpectKilometres(double actual, double expected) {
+  if (std::isnan(expected)) {
+    EXPECT_TRUE(std::isnan(actual)) << actual;
+  } else {
+    EXPECT_NEAR(actual, expected, kMillimetre);
+  }
 }
 
-TEST(ProjectUtm, WorkedExampleEllipsoidTerms) {
+TEST(ProjectUtm, Points) {
+  for (const auto& point : kPoints) {
+    SCOPED_TRACE(testing::Message()
+                 << point.latitude << ' ' << point.longitude << " on " << point.ellipsoid);
+    double northing = -1.0, easting = -1.0;
+    ProjectUtm(&northing, &easting, point.latitude, point.longitude, point.ellipsoid);
+    ExpectKilometres(northing, point.northing);
+    ExpectKilometres(easting, point.easting);
+    // Either place alone.
+    double alone = -1.0;
+    ProjectUtm(nullptr, &alone, point.latitude, point.longitude, point.ellipsoid);
+    ExpectKilometres(alone, point.easting);
+    ProjectUtm(&alone, nullptr, point.latitude, point.longitude, point.ellipsoid);
+    ExpectKilometres(alone, point.northing);
+  }
+}
+
+// The terms of WGS 84 to the last bit: the figures shown and recorded depend on them.
+TEST(ProjectUtm, EllipsoidTerms) {
   EllipsoidTerms t;
   ASSERT_TRUE(ComputeEllipsoidTerms(0, &t));
-  // The first eccentricity, not the second (a² − b²)/b².
-  EXPECT_EQ(t.e2, 0.006694380004260828);
+  EXPECT_EQ(t.e2, 0.006694380004260828);  // the first eccentricity, not (a² − b²)/b²
   EXPECT_EQ(t.n, 0.0016792203899373642);
   EXPECT_EQ(t.arc_a, 6367449.145800845);
   EXPECT_EQ(t.arc_b, 16038.508696860588);
@@ -37,80 +86,6 @@ TEST(ProjectUtm, WorkedExampleEllipsoidTerms) {
   EXPECT_EQ(t.arc_e, 3.1148371319282946e-05);
   EXPECT_FALSE(ComputeEllipsoidTerms(11, &t));
   EXPECT_FALSE(ComputeEllipsoidTerms(-1, &t));
-}
-
-TEST(ProjectUtm, WorkedExample) {
-  const Projected p = Project(kMunichLatitude, kMunichLongitude);
-  EXPECT_NEAR(p.northing, 5332.401245, kMillimetre);
-  EXPECT_NEAR(p.easting, 687.299593, kMillimetre);
-}
-
-TEST(ProjectUtm, OtherEllipsoids) {
-  const Projected hayford = Project(kMunichLatitude, kMunichLongitude, 5);
-  EXPECT_NEAR(hayford.northing, 5332.505601, kMillimetre);
-  EXPECT_NEAR(hayford.easting, 687.308439, kMillimetre);
-  const Projected everest = Project(kMunichLatitude, kMunichLongitude, 10);
-  EXPECT_NEAR(everest.northing, 5331.892360, kMillimetre);
-  EXPECT_NEAR(everest.easting, 687.271372, kMillimetre);
-}
-
-TEST(ProjectUtm, CentralMeridiansAndTheEquator) {
-  const Projected origin = Project(0, 0);
-  EXPECT_NEAR(origin.northing, 0.0, kMillimetre);
-  EXPECT_NEAR(origin.easting, 166.021557, kMillimetre);
-  EXPECT_EQ(Project(0, 3).easting, 500.0);
-  const Projected south = Project(-45, 3);
-  EXPECT_NEAR(south.northing, -4982.950400, kMillimetre);
-  EXPECT_EQ(south.easting, 500.0);
-  const Projected chile = Project(-33.85, -70.3);
-  EXPECT_NEAR(chile.northing, -3746.284546, kMillimetre);
-  EXPECT_NEAR(chile.easting, 379.733264, kMillimetre);
-}
-
-TEST(ProjectUtm, ZoneBoundariesBelongToTheZoneEastOfThem) {
-  const Projected boundary = Project(45, 12.0);
-  EXPECT_NEAR(boundary.northing, 4987.329504, kMillimetre);
-  EXPECT_NEAR(boundary.easting, 263.553930, kMillimetre);
-  EXPECT_NEAR(Project(45, 11.999999).easting, 736.445991, kMillimetre);
-  const Projected west_of_greenwich = Project(10, -0.5);
-  EXPECT_NEAR(west_of_greenwich.northing, 1106.451278, kMillimetre);
-  EXPECT_NEAR(west_of_greenwich.easting, 774.071014, kMillimetre);
-}
-
-TEST(ProjectUtm, NoWrapAndNoPoleSpecialCase) {
-  const Projected dateline = Project(60, 180.0);
-  EXPECT_NEAR(dateline.northing, 6655.205484, kMillimetre);
-  EXPECT_NEAR(dateline.easting, 332.705153, kMillimetre);
-  const Projected north_pole = Project(90, 3);
-  EXPECT_NEAR(north_pole.northing, 9997.964943, kMillimetre);
-  EXPECT_NEAR(north_pole.easting, 500.0, kMillimetre);
-  EXPECT_NEAR(Project(-90, 3).northing, -9997.964943, kMillimetre);
-}
-
-TEST(ProjectUtm, NullPlacesAreSkipped) {
-  double easting = -1.0;
-  ProjectUtm(nullptr, &easting, kMunichLatitude, kMunichLongitude, 0);
-  EXPECT_NEAR(easting, 687.299593, kMillimetre);
-  double northing = -1.0;
-  ProjectUtm(&northing, nullptr, kMunichLatitude, kMunichLongitude, 0);
-  EXPECT_NEAR(northing, 5332.401245, kMillimetre);
-  ProjectUtm(nullptr, nullptr, kMunichLatitude, kMunichLongitude, 0);
-}
-
-TEST(ProjectUtm, EllipsoidOutsideTheTableGivesNaN) {
-  for (int32_t index : {-1, 11, 1 << 30, -2147483647 - 1}) {
-    const Projected p = Project(kMunichLatitude, kMunichLongitude, index);
-    EXPECT_TRUE(std::isnan(p.northing)) << index;
-    EXPECT_TRUE(std::isnan(p.easting)) << index;
-  }
-}
-
-TEST(ProjectUtm, LongitudesBeyondAnyZoneGiveNaN) {
-  EXPECT_TRUE(std::isnan(Project(10, 1e300).easting));
-  EXPECT_TRUE(std::isnan(Project(10, -INFINITY).northing));
-  EXPECT_TRUE(std::isnan(Project(10, NAN).easting));
-  // The largest longitude a field can carry still has a zone.
-  EXPECT_TRUE(std::isfinite(Project(10, 2147483647.0 / 60).easting));
 }
 
 }  // namespace
