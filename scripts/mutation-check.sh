@@ -17,7 +17,9 @@
 #   ID-REGEX    check only the faults whose id matches one of these (grep -E)
 #
 # Environment: JOBS (default 2), TEST_TIMEOUT seconds per test (default 120),
-# FAULT_TIMEOUT seconds for all suites of one fault (default 900).
+# FAULT_TIMEOUT seconds for all suites of one fault (default 900), TEST_DIRS the test
+# folders to run instead of those that exercise the faulty folder (e.g. "nmea": does
+# the folder's own suite catch its faults?).
 set -euo pipefail
 
 script=$(readlink -f "$0")
@@ -126,6 +128,7 @@ cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIK_BUILD_BEN
 # Which suites exercise a folder: the test folders whose programs run for its faults.
 # The package test is left out: it packs the whole program, not a suite.
 test_dirs_of() {
+  if [ -n "${TEST_DIRS:-}" ]; then echo "$TEST_DIRS"; return; fi
   case $1 in
     app) echo "app" ;;
     platform) echo "platform gps tools e2e" ;;
