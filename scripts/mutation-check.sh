@@ -107,17 +107,19 @@ cleanup() {
 trap cleanup EXIT
 git -C "$project" worktree add --detach "$tree" "$rev" >/dev/null 2>&1
 echo "revision $(git -C "$tree" rev-parse --short HEAD) in $tree"
-if [ "$dry" = 1 ]; then
-  for id in $ids; do
-    if path=$(apply_fault "$id" "$tree"); then
-      git -C "$tree" checkout -q -- "$path"
-      echo "$id applies"
-    else
-      echo "$id not applied"
-    fi
-  done
-  exit 0
-fi
+# Which faults apply to this revision; only their folders' suites are built and run.
+applicable=()
+for id in $ids; do
+  if path=$(apply_fault "$id" "$tree"); then
+    git -C "$tree" checkout -q -- "$path"
+    applicable+=("$id")
+    [ "$dry" = 1 ] && echo "$id applies"
+  else
+    [ "$dry" = 1 ] && echo "$id not applied"
+  fi
+done
+[ "$dry" = 1 ] && exit 0
+if [ ${#applicable[@]} = 0 ]; then echo "not applied: $(echo $ids)"; exit 0; fi
 
 export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
 export CCACHE_BASEDIR=$parent CCACHE_NOHASHDIR=1
@@ -159,7 +161,9 @@ for t in json.load(sys.stdin)["tests"]:
 }
 
 folders_of_ids() {
-  for id in $ids; do grep "^@@ $id " "$faults" | awk '{print $3}' | cut -d/ -f1; done | sort -u
+  for id in "${applicable[@]}"; do
+    grep "^@@ $id " "$faults" | awk '{print $3}' | cut -d/ -f1
+  done | sort -u
 }
 all_dirs=$(for f in $(folders_of_ids); do test_dirs_of "$f"; done | tr ' ' '\n' | sort -u)
 programs_in() {  # programs of the test folders given
