@@ -31,7 +31,7 @@ while [ $# -gt 0 ]; do
     --keep) keep=1; shift ;;
     --list) list=1; shift ;;
     --dry-run) dry=1; shift ;;
-    -h | --help) sed -n '2,20p' "$script" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,/^set -e/p' "$script" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     *) patterns+=("$1"); shift ;;
   esac
 done
@@ -189,7 +189,7 @@ run_suites() {
   local x=()
   if [[ " $* " == *" app "* ]]; then x=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp"); fi
   local status=0
-  timeout "$fault_timeout" "${x[@]}" ctest --test-dir "$build" -R "$regex" -j"$jobs" \
+  "${x[@]}" timeout -k 10 "$fault_timeout" ctest --test-dir "$build" -R "$regex" -j"$jobs" \
     --timeout "$test_timeout" ${STOP:+--stop-on-failure} >"$tree/ctest.log" 2>&1 || status=$?
   if [ "$status" = 124 ]; then echo "(all suites timed out)" >"$tree/killer"; return 1; fi
   if [ -s "$failed" ]; then cut -d: -f2- "$failed" >"$tree/killer"; return 1; fi
@@ -226,7 +226,6 @@ for id in $ids; do
     continue
   fi
   folder=${path%%/*}
-  # shellcheck disable=SC2046
   dirs=$(test_dirs_of "$folder")
   # shellcheck disable=SC2086
   programs=$(awk -F '\t' -v dirs=" $dirs " 'index(dirs, " " $1 " ") {print $2}' <<<"$table" | sort -u)
