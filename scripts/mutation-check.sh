@@ -22,6 +22,9 @@
 # the folder's own suite catch its faults?).
 set -euo pipefail
 
+# All of it is one function, which bash reads whole before running: a checkout that
+# changes this file while a check runs cannot change what the check does.
+main() {
 script=$(readlink -f "$0")
 project=$(git -C "$(dirname "$script")" rev-parse --show-toplevel)
 rev=HEAD keep=0 list=0 dry=0 patterns=()
@@ -249,6 +252,9 @@ echo "killed ${#killed[@]} of $((total - ${#not_applied[@]} - ${#no_build[@]})) 
 echo "survived:    ${survived[*]:-none}"
 echo "not applied: ${not_applied[*]:-none}"
 echo "no build:    ${no_build[*]:-none}"
+}
+
+main "$@"
 exit 0
 
 # Each fault: "@@ id path", then pairs of "- text" (exactly once in the file) and
