@@ -412,6 +412,10 @@ exit 0
 @@ gpx-header-flush-removed gpx/gpx_recorder.cpp
 - fflush(file) == 0;
 + true;
+@@ gpx-header-flush-removed gpx/gpx_recorder.cpp
+- bytes) &&
+         fflush(file) == 0;
++ bytes);
 @@ gpx-bounds-not-updated gpx/gpx_recorder.cpp
 - UpdateBounds(recorder, latitude, longitude);
 + 
@@ -447,6 +451,9 @@ exit 0
 @@ config-link-replaced config/port_config.cpp
 - realpath(path, target) != nullptr ? target : path;
 + path;
+@@ config-link-replaced config/port_config.cpp
+- *destination = target;
++ *destination = path;
 @@ config-extension config/port_config.cpp
 - kConfigExtension[] = u".cfg";
 + kConfigExtension[] = u".cf";
