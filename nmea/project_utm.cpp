@@ -6,7 +6,7 @@
 //
 // Accuracy, measured on every ellipsoid of the table against an exact transverse
 // Mercator (GeographicLib's TransverseMercatorExact, and Krüger's series to n⁶): at most
-// 0.11 m at the zone edges, 3° from the central meridian (worst on the equator, in the
+// 0.114 m at the zone edges, 3° from the central meridian (worst on the equator, in the
 // easting), 0.05 m at 2.5°, 0.02 m at 2°, under 1 mm within 1° and on the central
 // meridian itself. Where the manual has the second eccentricity e′² in K3 and K5, this
 // code has always used the first, e²; that moves a result by at most 7 mm and is kept,
@@ -48,7 +48,7 @@ constexpr double kArcSecondsPerP4 = kArcSecondsPerP2 * kArcSecondsPerP2;
 // boundary belongs to the zone east of it.
 constexpr double kZoneDegrees = 6.0;
 
-// Zones beyond this are outside any longitude a receiver can send.
+// Zones beyond this are outside any longitude a receiver can send; they give NaN.
 constexpr double kZoneLimit = 1e9;
 
 // The meridian arc from the equator, S = A′φ − B′ sin 2φ + C′ sin 4φ − D′ sin 6φ + E′ sin 8φ,

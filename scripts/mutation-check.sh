@@ -145,7 +145,7 @@ test_dirs_of() {
 # parameterised tests hold spaces); a program not built yet appears once, as
 # "<program>_NOT_BUILT".
 test_table() {
-  ctest --test-dir "$build" --show-only=json-v1 | python3 -c '
+  ctest --test-dir "$build" --show-only=json-v1 2>/dev/null | python3 -c '
 import json, os, sys
 for t in json.load(sys.stdin)["tests"]:
     props = {p["name"]: p["value"] for p in t.get("properties", [])}
