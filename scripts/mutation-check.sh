@@ -181,16 +181,27 @@ cmake --build "$build" -j"$jobs" --target $all_programs >"$tree/baseline-build.l
 table=$(test_table)
 
 # Runs the tests of the given folders, leaving out those in $tree/baseline-failed.
-# Returns 0 when all pass; the first failed test is left in $tree/killer.
+# Returns 0 when all pass; the failed tests are left in $tree/killer.
 run_suites() {
+  awk -F '\t' -v dirs=" $* " 'index(dirs, " " $1 " ") {print $3}' <<<"$table" |
+    grep -v -x -F -f "$tree/baseline-failed" >"$tree/selected" || true
+  run_selected "$*"
+}
+
+# Runs the one test named $1, of the folders in $2.
+run_suites_named() {
+  echo "$1" >"$tree/selected"
+  run_selected "$2"
+}
+
+# Runs the tests named in $tree/selected; $1 are their folders.
+run_selected() {
   local regex
-  regex=$(awk -F '\t' -v dirs=" $* " 'index(dirs, " " $1 " ") {print $3}' <<<"$table" |
-    grep -v -x -F -f "$tree/baseline-failed" |
-    python3 -c 'import re, sys; print("^(" + "|".join(map(re.escape, sys.stdin.read().splitlines())) + ")$")')
+  regex=$(python3 -c 'import re, sys; print("^(" + "|".join(map(re.escape, sys.stdin.read().splitlines())) + ")$")' <"$tree/selected")
   local failed=$build/Testing/Temporary/LastTestsFailed.log
   rm -f "$failed" "$tree/killer"
   local x=()
-  if [[ " $* " == *" app "* ]]; then x=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp"); fi
+  if [[ " $1 " == *" app "* ]]; then x=(xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp"); fi
   local status=0
   "${x[@]}" timeout -k 10 "$fault_timeout" ctest --test-dir "$build" -R "$regex" -j"$jobs" \
     --timeout "$test_timeout" ${STOP:+--stop-on-failure} >"$tree/ctest.log" 2>&1 || status=$?
@@ -217,7 +228,7 @@ fi
 echo "without faults: $expected tests, $(grep -c . "$tree/baseline-failed") failing"
 
 export STOP=1
-killed=() survived=() not_applied=() no_build=()
+killed=() survived=() not_applied=() no_build=() flaky=()
 total=$(wc -w <<<"$ids") n=0
 for id in $ids; do
   n=$((n + 1))
@@ -240,18 +251,31 @@ for id in $ids; do
     survived+=("$id")
     result="SURVIVED"
   else
-    killed+=("$id")
-    result="killed ($(head -n 1 "$tree/killer"))"
+    killer=$(head -n 1 "$tree/killer")
+    result="killed ($killer)"
   fi
   git -C "$tree" checkout -q -- "$path"
+  # A kill counts only if the killing test passes again without the fault: a test
+  # that fails now and then under load proves nothing.
+  if [ "${result#killed}" != "$result" ]; then
+    if [ "$killer" != "(all suites timed out)" ] &&
+      cmake --build "$build" -j"$jobs" --target $programs >"$tree/build.log" 2>&1 &&
+      ! run_suites_named "$killer" "$dirs"; then
+      flaky+=("$id")
+      result="unsure: $killer fails without the fault too"
+    else
+      killed+=("$id")
+    fi
+  fi
   echo "$result, $((SECONDS - start)) s"
 done
 
 echo
-echo "killed ${#killed[@]} of $((total - ${#not_applied[@]} - ${#no_build[@]})) applied faults"
+echo "killed ${#killed[@]} of $((total - ${#not_applied[@]} - ${#no_build[@]} - ${#flaky[@]})) applied faults"
 echo "survived:    ${survived[*]:-none}"
 echo "not applied: ${not_applied[*]:-none}"
 echo "no build:    ${no_build[*]:-none}"
+echo "unsure:      ${flaky[*]:-none}"
 }
 
 main "$@"
