@@ -6,6 +6,10 @@
 
 namespace {
 
+// Expected rows are written to seven decimals of a degree and three of a kilometre.
+constexpr double kDegrees = 5e-8;
+constexpr double kKilometres = 5e-4;
+
 struct Accepted {
   const char* sentence;
   int32_t ellipsoid;
@@ -88,14 +92,14 @@ TEST(DecodeGga, Accepted) {
     GgaFix fix;
     ASSERT_TRUE(Decode(row.sentence, row.ellipsoid, &fix));
     EXPECT_EQ(fix.time, row.fix.time);
-    EXPECT_NEAR(fix.latitude, row.fix.latitude, 5e-8);
-    EXPECT_NEAR(fix.longitude, row.fix.longitude, 5e-8);
+    EXPECT_NEAR(fix.latitude, row.fix.latitude, kDegrees);
+    EXPECT_NEAR(fix.longitude, row.fix.longitude, kDegrees);
     // The hemisphere letter gives the sign, of a zero too.
     EXPECT_EQ(std::signbit(fix.latitude), std::signbit(row.fix.latitude));
     EXPECT_EQ(std::signbit(fix.longitude), std::signbit(row.fix.longitude));
     EXPECT_EQ(fix.altitude, row.fix.altitude);
-    EXPECT_NEAR(fix.northing, row.fix.northing, 5e-4);
-    EXPECT_NEAR(fix.easting, row.fix.easting, 5e-4);
+    EXPECT_NEAR(fix.northing, row.fix.northing, kKilometres);
+    EXPECT_NEAR(fix.easting, row.fix.easting, kKilometres);
   }
 }
 
