@@ -96,8 +96,8 @@ void MainWindow::ShowContextMenu(const QPoint& client_point) {
   if (chosen != 0) PostCommand(this, static_cast<uint32_t>(chosen));
 }
 
-void MainWindow::ShowError(const char16_t* text) {
-  ShowErrorBox(this, text);
+void MainWindow::ShowError(const char16_t* text, const char16_t* cause) {
+  ShowErrorBox(this, text, cause);
 }
 
 bool MainWindow::AskQuestion(const char16_t* text) {

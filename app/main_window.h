@@ -23,7 +23,7 @@ class MainWindow : public QWidget, public CommandShell {
   AppState* app() const { return app_; }
 
   // CommandShell
-  void ShowError(const char16_t* text) override;
+  void ShowError(const char16_t* text, const char16_t* cause = nullptr) override;
   bool AskQuestion(const char16_t* text) override;
   int PromptSaveFile(char16_t* path, int capacity) override;
   void StartKeepAwakeTimer() override;

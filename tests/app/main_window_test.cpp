@@ -9,6 +9,7 @@
 #include "app/window_messages.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/qt_test_support.h"
+#include "tests/support/run_program.h"
 #include "tests/support/shared_data.h"
 
 namespace {
@@ -72,14 +73,34 @@ TEST_F(AppWindowTest, StartShowsFixesAndStopClosesTheLink) {
 }
 
 TEST_F(AppWindowTest, AFailedStartShowsTheErrorAndChangesNothing) {
-  QString text, caption;
-  AnswerNextMessageBox("OK", &text, &caption);
+  QString text, caption, cause;
+  AnswerNextMessageBox("OK", &text, &caption, &cause);
   Command(IDM_START);  // COM1: is absent
   EXPECT_EQ(text, "Can't open GPS port");
   EXPECT_EQ(caption, "tavik");
+  const QString folder = QString::fromStdString(PortsFolder());
+  EXPECT_EQ(cause, "COM1: (" + folder +
+                       "/COM1): No such device. Plug the receiver in, or link it in the ports "
+                       "folder " +
+                       folder + ".");
   EXPECT_EQ(app_.menu_state, -19);
   EXPECT_EQ(EnabledMenuCommands(), kInitialMenu);
   EXPECT_FALSE(window_->KeepAwakeTimerRunning());
+}
+
+TEST_F(AppWindowTest, AFailedStartSaysWhyInTheModulesLanguage) {
+  app_.module = ChooseResourceModule(BinPath("tavik"), 0x0407, 0x0407);
+  ASSERT_NE(app_.module.library, nullptr);
+  auto receiver = AddReceiver(1);
+  GpsPort other{};
+  ASSERT_TRUE(GpsPortOpenNarrow(&other, "COM1:", "9600", "8", "N", "1", 100, 0, nullptr, nullptr));
+  QString cause;
+  AnswerNextMessageBox("OK", nullptr, nullptr, &cause);
+  Command(IDM_START);
+  EXPECT_EQ(cause, "COM1: (" + QString::fromStdString(PortsFolder()) +
+                       "/COM1): Belegt. Ein anderes Programm h\u00e4lt den Port, oder ein "
+                       "beendetes Programm hat ihn gesperrt hinterlassen.");
+  GpsPortClose(&other);
 }
 
 TEST_F(AppWindowTest, RecordAndStopRecordingSwapTheirMenuItems) {

@@ -53,12 +53,14 @@ void WhenModalShows(std::function<void(QWidget*)> act) {
       act, 0);
 }
 
-void AnswerNextMessageBox(const QString& button_text, QString* seen_text, QString* seen_caption) {
+void AnswerNextMessageBox(const QString& button_text, QString* seen_text, QString* seen_caption,
+                          QString* seen_informative) {
   WhenModalShows([=](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (box == nullptr) return;
     if (seen_text != nullptr) *seen_text = box->text();
     if (seen_caption != nullptr) *seen_caption = box->windowTitle();
+    if (seen_informative != nullptr) *seen_informative = box->informativeText();
     for (QAbstractButton* button : box->buttons()) {
       if (button->text().remove('&').contains(button_text, Qt::CaseInsensitive)) {
         button->click();

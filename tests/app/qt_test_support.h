@@ -17,7 +17,7 @@ void WhenModalShows(std::function<void(QWidget*)> act);
 
 // Answers the next message box with the button whose text contains `button_text`.
 void AnswerNextMessageBox(const QString& button_text, QString* seen_text = nullptr,
-                          QString* seen_caption = nullptr);
+                          QString* seen_caption = nullptr, QString* seen_informative = nullptr);
 
 // Types `name` into the next file dialog and accepts it; an empty name cancels.
 void AnswerNextFileDialog(const QString& name, QStringList* seen_filters = nullptr);
