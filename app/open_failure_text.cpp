@@ -22,19 +22,11 @@ std::u16string Wide(const char* utf8) {
   return buffer;
 }
 
-// The module's string, or the program's own when a module lacks it.
-std::u16string LoadString(const ResourceModule& module, uint32_t id) {
-  char16_t buffer[kOpenFailureChars];
-  if (LoadModuleString(module, id, buffer, kOpenFailureChars) == 0 &&
-      LoadModuleString(ProgramResourceModule(), id, buffer, kOpenFailureChars) == 0) {
-    return u"";
-  }
-  return buffer;
-}
-
 std::u16string Reason(const ResourceModule& module, SerialOpenCause cause, int error_number) {
   if (cause == SERIAL_OPEN_OTHER) return Wide(std::strerror(error_number));
-  std::u16string reason = LoadString(module, kCauseStrings[cause]);
+  char16_t loaded[kOpenFailureChars];
+  LoadModuleStringOrOwn(module, kCauseStrings[cause], loaded, kOpenFailureChars);
+  std::u16string reason = loaded;
   const size_t slot = reason.find(u"%s");
   if (slot != std::u16string::npos) {
     char folder[kDevicePathSize];
