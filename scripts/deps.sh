@@ -6,7 +6,7 @@ build_packages=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev libxcb-dpms0-
   libxcb-screensaver0-dev)
 run_packages=(qt6-translations-l10n)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
-  xvfb xdotool xprintidle x11-utils imagemagick gpsbabel gdal-bin locales dbus time
+  xvfb xdotool xclip xprintidle x11-utils imagemagick gpsbabel gdal-bin locales dbus time
   dpkg-dev file desktop-file-utils appstream)
 
 case "${1:-test}" in

@@ -1,6 +1,7 @@
 // tavik as a person uses it: the real program on the X server, driven from outside with
 // xdotool, reading from the simulated receiver on COM1:.
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -107,18 +108,25 @@ class EndToEnd : public testing::Test {
     if (access("/usr/bin/xdotool", X_OK) != 0) GTEST_SKIP() << "needs xdotool";
     std::filesystem::create_directories(runtime_.path());
     chmod(runtime_.path().c_str(), 0700);
-    env_ = Environment({{"XDG_CONFIG_HOME", home_.path()},
-                        {"XDG_RUNTIME_DIR", runtime_.path()},
-                        {"QT_QPA_PLATFORMTHEME", ""},
-                        {"QT_QPA_PLATFORM", ""},
-                        {"LC_ALL", "C.UTF-8"},
-                        {"LANG", "C.UTF-8"}});
+    std::map<std::string, std::string> overrides{{"XDG_CONFIG_HOME", home_.path()},
+                                                 {"XDG_RUNTIME_DIR", runtime_.path()},
+                                                 {"QT_QPA_PLATFORMTHEME", ""},
+                                                 {"QT_QPA_PLATFORM", ""},
+                                                 {"LC_ALL", ""},
+                                                 {"LC_MESSAGES", ""},
+                                                 {"LC_NUMERIC", ""},
+                                                 {"LANGUAGE", ""},
+                                                 {"LANG", Locale()}};
+    env_ = Environment(overrides);
     sim_ = Spawn(SimulatorArguments(), env_);
     ASSERT_GT(sim_, 0);
     ASSERT_TRUE(
         WaitFor([this] { return std::filesystem::exists(home_.File("tavik/ports/COM1")); }, 10s))
         << "the simulated receiver publishes COM1:";
   }
+
+  // The user's locale; the window's words and menu letters are the English ones.
+  virtual std::string Locale() const { return "C.UTF-8"; }
 
   // The built-in walk; a test of recorded data replays a capture instead.
   virtual std::vector<std::string> SimulatorArguments() const {
@@ -286,6 +294,65 @@ TEST_P(CaptureInTheWindow, RecordsTheWaypointsOfTheFile) {
   ASSERT_TRUE(ReadWholeFile(track, &live));
   EXPECT_EQ(WaypointsWithoutTimes(live), expected);
   EXPECT_NE(live.find("</gpx>"), std::string::npos);
+}
+
+// A German desktop writes decimal commas; the read-outs keep the points of their formats
+// and show, letter for letter, what tavik-decode shows for the same capture (with the
+// German module's "O" for an eastern longitude).
+class GermanDesktop : public EndToEnd {
+ protected:
+  static constexpr const char* kCapture = "nmea/telit-pls83-w.log";
+  std::string Locale() const override { return "de_DE.UTF-8"; }
+  std::vector<std::string> SimulatorArguments() const override {
+    return {BinPath("tavik-sim"),     "--port",     "COM1:", "--replay",
+            SharedDataPath(kCapture), "--interval", "20",    "--wait"};
+  }
+  void SetUp() override {
+    if (SharedCaptures().empty()) GTEST_SKIP() << "no shared capture folder";
+    if (access("/usr/bin/xclip", X_OK) != 0) GTEST_SKIP() << "needs xclip";
+    const locale_t german = newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0));
+    if (german == static_cast<locale_t>(0)) {
+      GTEST_SKIP() << "de_DE.UTF-8 is not generated (scripts/deps.sh does it)";
+    }
+    freelocale(german);
+    EndToEnd::SetUp();
+  }
+
+  // The six read-outs, copied one after the other as a keyboard user would.
+  std::vector<std::string> CopyReadouts() {
+    Xdotool({"windowfocus", "--sync", window_});
+    std::vector<std::string> texts;
+    for (int field = 0; field < 6; ++field) {
+      Xdotool({"key", "ctrl+a", "ctrl+c"});
+      texts.push_back(RunProgram({"/usr/bin/xclip", "-o", "-selection", "clipboard"}).out);
+      Xdotool({"key", "Tab"});
+    }
+    return texts;
+  }
+};
+
+TEST_F(GermanDesktop, ReadOutsShowTheNumbersTavikDecodeShows) {
+  const ProgramResult decoded =
+      RunProgram({BinPath("tavik-decode"), "--readouts", SharedDataPath(kCapture)});
+  ASSERT_EQ(decoded.exit_status, 0) << decoded.err;
+  const std::string last =
+      Trim(decoded.out.substr(decoded.out.rfind('\n', decoded.out.size() - 2) + 1));
+  std::vector<std::string> expected;
+  for (size_t start = last.find('\t'); start != std::string::npos;) {
+    const size_t end = last.find('\t', start + 1);
+    expected.push_back(last.substr(start + 1, end == std::string::npos ? end : end - start - 1));
+    start = end;
+  }
+  ASSERT_EQ(expected.size(), 6u) << last;
+  ASSERT_EQ(expected[3].back(), 'E') << "an eastern longitude";
+  expected[3].back() = 'O';
+  EXPECT_NE(expected[0].find('.'), std::string::npos);
+
+  StartTavik();
+  Choose("s");  // &Starten
+  std::vector<std::string> shown;
+  EXPECT_TRUE(WaitFor([&] { return (shown = CopyReadouts()) == expected; }, 30s));
+  EXPECT_EQ(shown, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Captures, CaptureInTheWindow,
