@@ -14,6 +14,7 @@
 #include "app/power.h"
 #include "app/template_builder.h"
 #include "app/window_messages.h"
+#include "platform/wide_format.h"
 
 namespace {
 
@@ -23,6 +24,27 @@ void SetReadoutText(WindowHandle window, int id, const char16_t* text, void*) {
     edit->setText(QString::fromUtf16(text));
     edit->setCursorPosition(0);  // a text wider than its field shows its beginning
   }
+}
+
+QString Formatted(const char16_t* format, double value) {
+  char16_t text[kReadoutChars];
+  const int length = WideFormatDouble(text, kReadoutChars - 1, format, value);
+  return length < 0 ? QString() : QString::fromUtf16(text, length);
+}
+
+// The widest texts each read-out shows for the values a receiver can send.
+ControlTexts WidestReadouts(const ReadoutFormats& formats) {
+  return {
+      {IDC_TIME, {Formatted(formats.time, 235959.999)}},
+      {IDC_ALTITUDE, {Formatted(formats.altitude, -9999.9), Formatted(formats.altitude, 99999.9)}},
+      {IDC_LATITUDE,
+       {Formatted(formats.latitude_north, 90.0), Formatted(formats.latitude_south, 90.0)}},
+      {IDC_LONGITUDE,
+       {Formatted(formats.longitude_east, 179.9999), Formatted(formats.longitude_west, 179.9999)}},
+      {IDC_NORTHING,
+       {Formatted(formats.northing, -9999.999), Formatted(formats.northing, 9999.999)}},
+      {IDC_EASTING, {Formatted(formats.easting, 999.999)}},
+  };
 }
 
 }  // namespace
@@ -39,6 +61,7 @@ MainWindow::MainWindow(AppState* app, const DialogTemplate& dialog)
   setWindowIcon(icon);
   BuildFromTemplate(this, dialog);
   InitMainWindowState(app_, HandleOf(this));
+  FitTemplateToTexts(this, dialog, WidestReadouts(app_->display.formats));
 }
 
 MainWindow::~MainWindow() {

@@ -1,11 +1,14 @@
 // The main window's commands, menu states and quit sequence on real parts.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <filesystem>
 
 #include "app/commands.h"
+#include "app/template_builder.h"
 #include "app/window_messages.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/qt_test_support.h"
@@ -101,6 +104,55 @@ TEST_F(AppWindowTest, AFailedStartSaysWhyInTheModulesLanguage) {
                        "/COM1): Belegt. Ein anderes Programm h\u00e4lt den Port, oder ein "
                        "beendetes Programm hat ihn gesperrt hinterlassen.");
   GpsPortClose(&other);
+}
+
+// The widest texts the formats give for the values a receiver can send, and every
+// label of both languages, fit their fields, measured with the font each field really
+// uses: at the desktop's font and at 14 pt (the suite runs again at QT_SCALE_FACTOR=2).
+TEST_F(AppWindowTest, ReadOutsAndLabelsShowTheirWidestTextsWhole) {
+  const QMap<int, QStringList> widest = {
+      {301, {"235959.999"}},
+      {302, {"-9999.9m", "99999.9m"}},
+      {303, {" 90.0000N", " 90.0000S"}},
+      {304, {"179.9999E", "179.9999W", "179.9999O"}},
+      {305, {"-9999.999km", "9999.999km"}},
+      {306, {" 999.999km"}},
+  };
+  const QFont desktop = QApplication::font();
+  for (const uint16_t language : {0x0409, 0x0407}) {
+    for (const int point_size : {0, 14}) {
+      QFont font = desktop;
+      if (point_size > 0) font.setPointSize(point_size);
+      QApplication::setFont(font);
+      AppState app;
+      if (language != 0x0409)
+        app.module = ChooseResourceModule(BinPath("tavik"), language, language);
+      ASSERT_EQ(app.module.tables->language, language);
+      ASSERT_EQ(LoadAppStrings(app.module, &app.strings), 1);
+      {
+        MainWindow window(&app, *FindDialog(app.module.tables, IDD_MAIN));
+        const QString where =
+            QString("language %1, %2 pt: ").arg(language, 0, 16).arg(font.pointSize());
+        for (auto field = widest.begin(); field != widest.end(); ++field) {
+          auto* edit = FindControlAs<QLineEdit>(&window, field.key());
+          for (const QString& text : field.value()) {
+            EXPECT_LE(QFontMetrics(edit->font()).horizontalAdvance(text), TextAreaWidth(edit))
+                << (where + text).toStdString();
+          }
+        }
+        int labels = 0;
+        for (const QLabel* label : window.findChildren<QLabel*>()) {
+          ++labels;
+          EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()),
+                    TextAreaWidth(label))
+              << (where + label->text()).toStdString();
+        }
+        EXPECT_EQ(labels, 3);
+      }
+      ReleaseAppState(&app);
+    }
+  }
+  QApplication::setFont(desktop);
 }
 
 TEST_F(AppWindowTest, RecordAndStopRecordingSwapTheirMenuItems) {
