@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTimerEvent>
@@ -60,6 +61,10 @@ MainWindow::MainWindow(AppState* app, const DialogTemplate& dialog)
   }
   setWindowIcon(icon);
   BuildFromTemplate(this, dialog);
+  for (QLineEdit* readout : findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
+    readout->installEventFilter(this);
+    readout->setContextMenuPolicy(Qt::NoContextMenu);
+  }
   InitMainWindowState(app_, HandleOf(this));
   FitTemplateToTexts(this, dialog, WidestReadouts(app_->display.formats));
 }
@@ -98,6 +103,19 @@ bool MainWindow::Dispatch(QEvent* event) {
       ShowContextMenu(press->position().toPoint());
       return true;
     }
+    case QEvent::KeyPress: {
+      // Shift+F10 and the Menu key, unused by the read-out that has the focus.
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const bool menu_key = key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier;
+      const bool shift_f10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+      if (!menu_key && !shift_f10) return false;
+      ShowContextMenu(KeyboardMenuPoint());
+      return true;
+    }
+    case QEvent::ContextMenu:
+      // A right press has opened the menu already, and the keys above do: a read-out's
+      // own Copy/Select All menu never shows.
+      return true;
     case kFixUpdatedEvent: {
       const auto* message = static_cast<WindowMessageEvent*>(event);
       FixDisplayRefresh(&app_->display, HandleOf(this), static_cast<uint32_t>(message->wparam()),
@@ -111,6 +129,25 @@ bool MainWindow::Dispatch(QEvent* event) {
 
 void MainWindow::OnTimer(int timer_id) {
   if (timer_id == keep_awake_timer_) ResetSystemIdleTimer();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // A press on a read-out is a press on the window: it opens the menu.
+  if (event->type() == QEvent::MouseButtonPress && watched->parent() == this) {
+    const auto* press = static_cast<QMouseEvent*>(event);
+    if (press->button() == Qt::LeftButton || press->button() == Qt::RightButton) {
+      ShowContextMenu(mapFromGlobal(press->globalPosition().toPoint()));
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// Below the read-out that has the focus, else at the window's top left corner.
+QPoint MainWindow::KeyboardMenuPoint() const {
+  const QWidget* focused = focusWidget();
+  if (focused == nullptr || focused->parent() != this) return QPoint(0, 0);
+  return focused->geometry().bottomLeft();
 }
 
 void MainWindow::ShowContextMenu(const QPoint& client_point) {

@@ -1,5 +1,6 @@
-// The main window: six read-outs built from template 501. A press on its background
-// opens the context menu; everything it receives goes through one dispatch function.
+// The main window: six read-outs built from template 501. A press on its background or
+// a read-out, Shift+F10 and the Menu key open the context menu; everything it receives
+// goes through one dispatch function.
 #pragma once
 
 #include <QWidget>
@@ -35,12 +36,14 @@ class MainWindow : public QWidget, public CommandShell {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool Dispatch(QEvent* event);
   void OnTimer(int timer_id);
   void StopTimer();
   void ShowContextMenu(const QPoint& client_point);
+  QPoint KeyboardMenuPoint() const;
 
   AppState* app_;
   int keep_awake_timer_ = 0;  // Qt's id of timer kKeepAwakeTimerId; 0 while stopped

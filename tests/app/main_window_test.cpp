@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -263,6 +264,50 @@ TEST_F(AppWindowTest, ChoosingFromTheContextMenuRunsTheCommand) {
   QApplication::sendEvent(window_.get(), &press);
   // The chosen command arrives later, as a queued command.
   EXPECT_TRUE(WaitUntil([&asked] { return asked == "Really quit?"; }));
+}
+
+// The keys and presses that open the window's menu; a read-out's own menu never shows.
+TEST_F(AppWindowTest, KeysAndPressesOnReadOutsOpenTheMenu) {
+  auto* time = FindControlAs<QLineEdit>(window_.get(), 301);
+  const QPointF inside(5, 5);
+  struct Trigger {
+    const char* name;
+    QWidget* target;
+    std::function<QEvent*()> make;
+  };
+  const Trigger triggers[] = {
+      {"Shift+F10", time,
+       [] { return new QKeyEvent(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier); }},
+      {"Menu key", time,
+       [] { return new QKeyEvent(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier); }},
+      {"left press on a read-out", FindControl(window_.get(), 303),
+       [&] {
+         return new QMouseEvent(QEvent::MouseButtonPress, inside, inside, Qt::LeftButton,
+                                Qt::LeftButton, Qt::NoModifier);
+       }},
+      {"right press on a read-out", FindControl(window_.get(), 306),
+       [&] {
+         return new QMouseEvent(QEvent::MouseButtonPress, inside, inside, Qt::RightButton,
+                                Qt::RightButton, Qt::NoModifier);
+       }},
+  };
+  for (const Trigger& trigger : triggers) {
+    QList<int> enabled;
+    ChooseFromNextMenu(0, &enabled);
+    std::unique_ptr<QEvent> event(trigger.make());
+    QApplication::sendEvent(trigger.target, event.get());
+    EXPECT_EQ(enabled, kInitialMenu) << trigger.name;
+  }
+  // Escape closes the menu and runs nothing.
+  WhenPopupShows([](QWidget* menu) {
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(menu, &escape);
+  });
+  QKeyEvent menu_key(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);
+  QApplication::sendEvent(time, &menu_key);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  QCoreApplication::sendPostedEvents(window_.get(), kCommandEvent);
+  EXPECT_EQ(app_.menu_state, -19);
 }
 
 }  // namespace

@@ -85,27 +85,30 @@ void AnswerNextFileDialog(const QString& name, QStringList* seen_filters) {
   });
 }
 
-void ChooseFromNextMenu(int command_id, QList<int>* enabled) {
+void WhenPopupShows(std::function<void(QWidget*)> act) {
   PollFor(
       [] {
         QWidget* popup = QApplication::activePopupWidget();
         return popup != nullptr && popup->isVisible() ? popup : nullptr;
       },
-      [=](QWidget* popup) {
-        auto* menu = qobject_cast<QMenu*>(popup);
-        if (menu == nullptr) return;
-        QAction* chosen = nullptr;
-        for (QAction* action : menu->actions()) {
-          if (enabled != nullptr && action->isEnabled()) enabled->append(action->data().toInt());
-          if (action->data().toInt() == command_id) chosen = action;
-        }
-        if (chosen != nullptr) {
-          menu->setActiveAction(chosen);
-          QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-          QApplication::sendEvent(menu, &press);
-        } else {
-          menu->close();
-        }
-      },
-      0);
+      act, 0);
+}
+
+void ChooseFromNextMenu(int command_id, QList<int>* enabled) {
+  WhenPopupShows([=](QWidget* popup) {
+    auto* menu = qobject_cast<QMenu*>(popup);
+    if (menu == nullptr) return;
+    QAction* chosen = nullptr;
+    for (QAction* action : menu->actions()) {
+      if (enabled != nullptr && action->isEnabled()) enabled->append(action->data().toInt());
+      if (action->data().toInt() == command_id) chosen = action;
+    }
+    if (chosen != nullptr) {
+      menu->setActiveAction(chosen);
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+      QApplication::sendEvent(menu, &press);
+    } else {
+      menu->close();
+    }
+  });
 }

@@ -22,6 +22,9 @@ void AnswerNextMessageBox(const QString& button_text, QString* seen_text = nullp
 // Types `name` into the next file dialog and accepts it; an empty name cancels.
 void AnswerNextFileDialog(const QString& name, QStringList* seen_filters = nullptr);
 
+// Runs `act` on the next pop-up (a menu) as soon as it is shown.
+void WhenPopupShows(std::function<void(QWidget*)> act);
+
 // Runs the command with this object name ("603") in the next context menu; 0 closes
 // the menu. The enabled command ids are collected in `enabled` when given.
 void ChooseFromNextMenu(int command_id, QList<int>* enabled = nullptr);
