@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tavik"));
+  // Docks tie the window to org.tavik.tavik.desktop: by this name on Wayland, by the
+  // window class "tavik" (the application name, the entry's StartupWMClass) on X11.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.tavik.tavik"));
   QApplication::setQuitOnLastWindowClosed(false);
   InstallSystemTranslations(&application);
   // A logout, shutdown or kill closes the recording and saves, without asking. The

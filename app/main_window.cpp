@@ -54,7 +54,9 @@ MainWindow::MainWindow(AppState* app, const DialogTemplate& dialog)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       app_(app) {
-  // The icon comes from the program itself, whatever language module is in use.
+  // The icon comes from the program itself, whatever language module is in use. Its
+  // resources sit in a static library, which registers them only when asked.
+  Q_INIT_RESOURCE(icons);
   QIcon icon;
   for (const char* size : {"16", "32", "64"}) {
     icon.addFile(QStringLiteral(":/tavik/icon-%1.png").arg(QLatin1String(size)));

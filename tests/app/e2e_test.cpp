@@ -234,6 +234,25 @@ TEST_F(EndToEnd, TerminationWhileRecordingLeavesACompleteFileAndSavesTheConfigur
   EXPECT_EQ(std::filesystem::file_size(ConfigFile()), 330u);
 }
 
+// Docks find the launcher of a window by its class and show its icon.
+TEST_F(EndToEnd, TheWindowCarriesItsIconAndTheClassOfItsDesktopEntry) {
+  if (access("/usr/bin/xprop", X_OK) != 0) GTEST_SKIP() << "needs xprop";
+  StartTavik();
+  const ProgramResult properties =
+      RunProgram({"/usr/bin/xprop", "-id", window_, "WM_CLASS", "_NET_WM_ICON"});
+  std::string entry;
+  ASSERT_TRUE(ReadWholeFile(TAVIK_SOURCE_DIR "/res/desktop/org.tavik.tavik.desktop", &entry));
+  const size_t key = entry.find("\nStartupWMClass=");
+  ASSERT_NE(key, std::string::npos);
+  const std::string wm_class = Trim(entry.substr(key + 16, entry.find('\n', key + 1) - key - 16));
+  EXPECT_NE(properties.out.find("WM_CLASS(STRING) = \"tavik\", \"" + wm_class + "\"\n"),
+            std::string::npos)
+      << properties.out.substr(0, 200);
+  for (const char* size : {"16 x 16", "32 x 32", "64 x 64"}) {
+    EXPECT_NE(properties.out.find(std::string("Icon (") + size + "):"), std::string::npos) << size;
+  }
+}
+
 // A few real captures, replayed into the window: the recording the window makes holds
 // exactly the waypoints that tavik-decode records from the same file.
 class CaptureInTheWindow : public EndToEnd, public testing::WithParamInterface<std::string> {
