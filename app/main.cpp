@@ -2,11 +2,13 @@
 #include <QApplication>
 #include <QSessionManager>
 #include <cerrno>
+#include <cstdio>
 #include <memory>
 
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/dialogs.h"
+#include "app/display_check.h"
 #include "app/language_id.h"
 #include "app/main_window.h"
 #include "app/quit_signals.h"
@@ -22,6 +24,11 @@ AppState app;  // lives for the whole run
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Qt would abort without a display; a person at a terminal learns what to do instead.
+  if (!GraphicalSessionReachable()) {
+    std::fputs(kNoGraphicalSessionMessage, stderr);
+    return 1;
+  }
   SingleInstance instance;
   if (AskRunningInstanceToActivate(&instance)) return 0;
 

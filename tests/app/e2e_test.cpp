@@ -234,6 +234,35 @@ TEST_F(EndToEnd, TerminationWhileRecordingLeavesACompleteFileAndSavesTheConfigur
   EXPECT_EQ(std::filesystem::file_size(ConfigFile()), 330u);
 }
 
+// Without a display tavik says in one line what it needs and what records without it.
+TEST(NoDisplay, TavikSaysItNeedsAGraphicalSessionAndEndsWithStatusOne) {
+  TempDir home, runtime;
+  const std::vector<std::vector<std::string>> sessions = {
+      {},
+      {"DISPLAY=:4242"},  // no server there
+      {"WAYLAND_DISPLAY=wayland-gone"},
+  };
+  for (const std::vector<std::string>& session : sessions) {
+    std::vector<std::string> argv{"/usr/bin/env",
+                                  "-u",
+                                  "DISPLAY",
+                                  "-u",
+                                  "WAYLAND_DISPLAY",
+                                  "-u",
+                                  "QT_QPA_PLATFORM",
+                                  "XDG_CONFIG_HOME=" + home.path(),
+                                  "XDG_RUNTIME_DIR=" + runtime.path()};
+    argv.insert(argv.end(), session.begin(), session.end());
+    argv.push_back(BinPath("tavik"));
+    const ProgramResult result = RunProgram(argv);
+    const std::string name = session.empty() ? "no display" : session[0];
+    EXPECT_EQ(result.exit_status, 1) << name;
+    EXPECT_EQ(CountOf(result.err, "\n"), 1u) << result.err;
+    EXPECT_NE(result.err.find("needs a graphical session"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("tavik-decode --port COM1: --gpx FILE"), std::string::npos);
+  }
+}
+
 // Docks find the launcher of a window by its class and show its icon.
 TEST_F(EndToEnd, TheWindowCarriesItsIconAndTheClassOfItsDesktopEntry) {
   if (access("/usr/bin/xprop", X_OK) != 0) GTEST_SKIP() << "needs xprop";
