@@ -15,6 +15,8 @@ constexpr uint32_t kCauseStrings[] = {
     IDS_OPEN_CAUSE_PERMISSION,      IDS_OPEN_CAUSE_BUSY,
     IDS_OPEN_CAUSE_NOT_SERIAL,      IDS_OPEN_CAUSE_SETTINGS,
 };
+// One string for each cause but the last, in the order of SerialOpenCause.
+static_assert(sizeof kCauseStrings / sizeof kCauseStrings[0] == SERIAL_OPEN_OTHER);
 
 std::u16string Wide(const char* utf8) {
   char16_t buffer[kDevicePathSize];
