@@ -7,7 +7,8 @@
 class CommandShell {
  public:
   virtual ~CommandShell() = default;
-  virtual void ShowError(const char16_t* text) = 0;
+  // An error box saying `text`, with `cause` (when given) telling why and what to do.
+  virtual void ShowError(const char16_t* text, const char16_t* cause = nullptr) = 0;
   virtual bool AskQuestion(const char16_t* text) = 0;
   virtual int PromptSaveFile(char16_t* path, int capacity) = 0;
   virtual void StartKeepAwakeTimer() = 0;

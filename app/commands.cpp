@@ -1,7 +1,11 @@
 #include "app/commands.h"
 
 #include <algorithm>
+#include <cerrno>
 
+#include "app/open_failure_text.h"
+#include "platform/serial_port.h"
+#include "platform/text_convert.h"
 #include "res/resource_tables.h"
 
 void InitMainWindowState(AppState* app, WindowHandle window) {
@@ -26,7 +30,12 @@ void Start(AppState* app, CommandShell* shell) {
   if (!GpsPortOpenWide(&app->port, text[SETTING_PORT], text[SETTING_BAUD_RATE],
                        text[SETTING_DATA_BITS], text[SETTING_PARITY], text[SETTING_STOP_BITS],
                        kGpsTimeoutMs, kEllipsoidWgs84, FixDisplayOnFix, &app->display)) {
-    shell->ShowError(app->strings.cant_open_port);
+    const int error = errno;
+    char name[kDevicePathSize];
+    char16_t cause[kOpenFailureChars];
+    if (Utf16ToUtf8(name, sizeof name, text[SETTING_PORT]) < 0) name[0] = '\0';
+    OpenFailureText(app->module, name, error, cause, kOpenFailureChars);
+    shell->ShowError(app->strings.cant_open_port, cause);
     return;
   }
   SetBits(app, MENU_STOP, MENU_START);

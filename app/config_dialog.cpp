@@ -15,6 +15,10 @@ constexpr int kListIds[SETTING_COUNT] = {IDC_PORT_LIST, IDC_BAUD_RATE_LIST, IDC_
                                          IDC_PARITY_LIST, IDC_STOP_BITS_LIST};
 // What a list control copies out: 30 characters and its terminator.
 constexpr int kListTextCapacity = 31;
+// The name a screen reader gives each list.
+constexpr uint32_t kListNames[SETTING_COUNT] = {IDS_PORT_LIST_NAME, IDS_BAUD_RATE_LIST_NAME,
+                                                IDS_DATA_BITS_LIST_NAME, IDS_PARITY_LIST_NAME,
+                                                IDS_STOP_BITS_LIST_NAME};
 
 // The setting an enumerator kind fills, or -1.
 int SettingOfKind(int32_t kind) {
@@ -43,6 +47,11 @@ ConfigDialog::ConfigDialog(const DialogTemplate& dialog, AppState* app, PortConf
   setFixedSize(size());
   for (int setting = 0; setting < SETTING_COUNT; ++setting) {
     lists_[setting] = FindControlAs<QComboBox>(this, kListIds[setting]);
+    char16_t name[kListTextCapacity];
+    if (lists_[setting] != nullptr &&
+        LoadModuleStringOrOwn(app_->module, kListNames[setting], name, kListTextCapacity)) {
+      lists_[setting]->setAccessibleName(QString::fromUtf16(name));
+    }
   }
   ok_ = FindControlAs<QPushButton>(this, IDOK);
   if (ok_ != nullptr) {
@@ -116,17 +125,19 @@ void ConfigDialog::OnEnumDone() {
     if (list != nullptr) list->setEnabled(true);
   }
   if (ok_ != nullptr) ok_->setEnabled(true);
-  // A list picks its first entry as it fills; only the stored positions count.
+  // A list picks its first entry as it fills; only the stored configuration counts.
   for (QComboBox* list : lists_) {
     if (list != nullptr) list->setCurrentIndex(-1);
   }
   if (config_ != nullptr) {
     for (int setting = 0; setting < SETTING_COUNT; ++setting) {
       QComboBox* list = lists_[setting];
-      const int selection = config_->selection[setting];
-      if (list != nullptr && selection >= 0 && selection < list->count()) {
-        list->setCurrentIndex(selection);
-      }
+      if (list == nullptr) continue;
+      // The stored text decides: positions shift as ports come and go. Only a text no
+      // entry has falls back to the stored position.
+      int selection = list->findText(QString::fromUtf16(config_->text[setting]), Qt::MatchExactly);
+      if (selection < 0) selection = config_->selection[setting];
+      if (selection >= 0 && selection < list->count()) list->setCurrentIndex(selection);
     }
   }
   SettingsEnumeratorStop(&app_->enumerator, 1);

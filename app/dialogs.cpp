@@ -27,9 +27,10 @@ QString QtFilterList(const char16_t* list, int length) {
 
 }  // namespace
 
-void ShowErrorBox(QWidget* owner, const char16_t* text) {
+void ShowErrorBox(QWidget* owner, const char16_t* text, const char16_t* cause) {
   QMessageBox box(QMessageBox::Critical, kCaption, QString::fromUtf16(text), QMessageBox::Ok,
                   owner);
+  if (cause != nullptr) box.setInformativeText(QString::fromUtf16(cause));
   box.exec();
 }
 

@@ -3,8 +3,9 @@
 
 class QWidget;
 
-// An error box with the error icon, owned by `owner` (none when null).
-void ShowErrorBox(QWidget* owner, const char16_t* text);
+// An error box with the error icon, owned by `owner` (none when null); `cause`, when
+// given, is its informative text below `text`.
+void ShowErrorBox(QWidget* owner, const char16_t* text, const char16_t* cause = nullptr);
 
 // A Yes/No question; true for Yes.
 bool AskYesNo(QWidget* owner, const char16_t* text);

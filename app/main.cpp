@@ -2,11 +2,13 @@
 #include <QApplication>
 #include <QSessionManager>
 #include <cerrno>
+#include <cstdio>
 #include <memory>
 
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/dialogs.h"
+#include "app/display_check.h"
 #include "app/display_loss.h"
 #include "app/language_id.h"
 #include "app/main_window.h"
@@ -24,12 +26,20 @@ AppState app;  // lives for the whole run
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Qt would abort without a display; a person at a terminal learns what to do instead.
+  if (!GraphicalSessionReachable()) {
+    std::fputs(kNoGraphicalSessionMessage, stderr);
+    return 1;
+  }
   SingleInstance instance;
   if (AskRunningInstanceToActivate(&instance)) return 0;
 
   PreferNativeWayland();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tavik"));
+  // Docks tie the window to org.tavik.tavik.desktop: by this name on Wayland, by the
+  // window class "tavik" (the application name, the entry's StartupWMClass) on X11.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.tavik.tavik"));
   QApplication::setQuitOnLastWindowClosed(false);
   InstallSystemTranslations(&application);
   // A logout, shutdown or kill closes the recording and saves, without asking. The

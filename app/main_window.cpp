@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -20,6 +21,7 @@
 #include "app/session_display_off.h"
 #include "app/template_builder.h"
 #include "app/window_messages.h"
+#include "platform/wide_format.h"
 
 namespace {
 
@@ -31,20 +33,48 @@ void SetReadoutText(WindowHandle window, int id, const char16_t* text, void*) {
   }
 }
 
+QString Formatted(const char16_t* format, double value) {
+  char16_t text[kReadoutChars];
+  const int length = WideFormatDouble(text, kReadoutChars - 1, format, value);
+  return length < 0 ? QString() : QString::fromUtf16(text, length);
+}
+
+// The widest texts each read-out shows for the values a receiver can send.
+ControlTexts WidestReadouts(const ReadoutFormats& formats) {
+  return {
+      {IDC_TIME, {Formatted(formats.time, 235959.999)}},
+      {IDC_ALTITUDE, {Formatted(formats.altitude, -9999.9), Formatted(formats.altitude, 99999.9)}},
+      {IDC_LATITUDE,
+       {Formatted(formats.latitude_north, 90.0), Formatted(formats.latitude_south, 90.0)}},
+      {IDC_LONGITUDE,
+       {Formatted(formats.longitude_east, 179.9999), Formatted(formats.longitude_west, 179.9999)}},
+      {IDC_NORTHING,
+       {Formatted(formats.northing, -9999.999), Formatted(formats.northing, 9999.999)}},
+      {IDC_EASTING, {Formatted(formats.easting, 999.999)}},
+  };
+}
+
 }  // namespace
 
 MainWindow::MainWindow(AppState* app, const DialogTemplate& dialog)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       app_(app) {
-  // The icon comes from the program itself, whatever language module is in use.
+  // The icon comes from the program itself, whatever language module is in use. Its
+  // resources sit in a static library, which registers them only when asked.
+  Q_INIT_RESOURCE(icons);
   QIcon icon;
   for (const char* size : {"16", "32", "64"}) {
     icon.addFile(QStringLiteral(":/tavik/icon-%1.png").arg(QLatin1String(size)));
   }
   setWindowIcon(icon);
   BuildFromTemplate(this, dialog);
+  for (QLineEdit* readout : findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
+    readout->installEventFilter(this);
+    readout->setContextMenuPolicy(Qt::NoContextMenu);
+  }
   InitMainWindowState(app_, HandleOf(this));
+  FitTemplateToTexts(this, dialog, WidestReadouts(app_->display.formats));
 }
 
 MainWindow::~MainWindow() {
@@ -81,6 +111,19 @@ bool MainWindow::Dispatch(QEvent* event) {
       ShowContextMenu(press->position().toPoint());
       return true;
     }
+    case QEvent::KeyPress: {
+      // Shift+F10 and the Menu key, unused by the read-out that has the focus.
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const bool menu_key = key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier;
+      const bool shift_f10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+      if (!menu_key && !shift_f10) return false;
+      ShowContextMenu(KeyboardMenuPoint());
+      return true;
+    }
+    case QEvent::ContextMenu:
+      // A right press has opened the menu already, and the keys above do: a read-out's
+      // own Copy/Select All menu never shows.
+      return true;
     case kFixUpdatedEvent: {
       const auto* message = static_cast<WindowMessageEvent*>(event);
       FixDisplayRefresh(&app_->display, HandleOf(this), static_cast<uint32_t>(message->wparam()),
@@ -116,14 +159,33 @@ void MainWindow::OnTimer(int timer_id) {
   if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Tick();
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // A press on a read-out is a press on the window: it opens the menu.
+  if (event->type() == QEvent::MouseButtonPress && watched->parent() == this) {
+    const auto* press = static_cast<QMouseEvent*>(event);
+    if (press->button() == Qt::LeftButton || press->button() == Qt::RightButton) {
+      ShowContextMenu(mapFromGlobal(press->globalPosition().toPoint()));
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// Below the read-out that has the focus, else at the window's top left corner.
+QPoint MainWindow::KeyboardMenuPoint() const {
+  const QWidget* focused = focusWidget();
+  if (focused == nullptr || focused->parent() != this) return QPoint(0, 0);
+  return focused->geometry().bottomLeft();
+}
+
 void MainWindow::ShowContextMenu(const QPoint& client_point) {
   const int chosen =
       RunContextMenu(this, app_->module, app_->menu_state, mapToGlobal(client_point));
   if (chosen != 0) PostCommand(this, static_cast<uint32_t>(chosen));
 }
 
-void MainWindow::ShowError(const char16_t* text) {
-  ShowErrorBox(this, text);
+void MainWindow::ShowError(const char16_t* text, const char16_t* cause) {
+  ShowErrorBox(this, text, cause);
 }
 
 bool MainWindow::AskQuestion(const char16_t* text) {

@@ -1,5 +1,6 @@
-// The main window: six read-outs built from template 501. A press on its background
-// opens the context menu; everything it receives goes through one dispatch function.
+// The main window: six read-outs built from template 501. A press on its background or
+// a read-out, Shift+F10 and the Menu key open the context menu; everything it receives
+// goes through one dispatch function.
 #pragma once
 
 #include <QWidget>
@@ -23,7 +24,7 @@ class MainWindow : public QWidget, public CommandShell {
   AppState* app() const { return app_; }
 
   // CommandShell
-  void ShowError(const char16_t* text) override;
+  void ShowError(const char16_t* text, const char16_t* cause = nullptr) override;
   bool AskQuestion(const char16_t* text) override;
   int PromptSaveFile(char16_t* path, int capacity) override;
   void StartKeepAwakeTimer() override;
@@ -35,6 +36,7 @@ class MainWindow : public QWidget, public CommandShell {
 
  protected:
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool Dispatch(QEvent* event);
@@ -43,6 +45,7 @@ class MainWindow : public QWidget, public CommandShell {
   void ShowContextMenu(const QPoint& client_point);
   void TellDisplayOffUnavailable();
   void ShowRecordingFailed(int error, intptr_t kept_waypoints);
+  QPoint KeyboardMenuPoint() const;
 
   AppState* app_;
   int keep_awake_timer_ = 0;  // Qt's id of timer kKeepAwakeTimerId; 0 while stopped

@@ -82,3 +82,9 @@ int LoadModuleString(const ResourceModule& module, uint32_t id, char16_t* buffer
   buffer[count] = u'\0';
   return count;
 }
+
+int LoadModuleStringOrOwn(const ResourceModule& module, uint32_t id, char16_t* buffer,
+                          int capacity) {
+  const int count = LoadModuleString(module, id, buffer, capacity);
+  return count != 0 ? count : LoadModuleString(ProgramResourceModule(), id, buffer, capacity);
+}

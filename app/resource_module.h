@@ -42,3 +42,8 @@ void ReleaseResourceModule(ResourceModule* module);
 // terminator, embedded NULs included. Returns the characters copied; 0 when the
 // string is missing or empty (errno ENODATA) or the buffer is unusable.
 int LoadModuleString(const ResourceModule& module, uint32_t id, char16_t* buffer, int capacity);
+
+// LoadModuleString from `module`, or from the program's own module when `module` lacks
+// the string (a language module older than the program).
+int LoadModuleStringOrOwn(const ResourceModule& module, uint32_t id, char16_t* buffer,
+                          int capacity);

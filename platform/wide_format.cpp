@@ -1,5 +1,7 @@
 #include "platform/wide_format.h"
 
+#include <locale.h>
+
 #include <cstdio>
 
 #include "platform/text_convert.h"
@@ -92,7 +94,12 @@ int WideFormatDouble(char16_t* out, size_t count, const char16_t* format, double
   // Widest output: 309 integer digits of the largest double, a point, 99 decimals and
   // the format's own text. Whatever goes beyond `count` units is cut anyway.
   char text[512];
+  // The desktop sets the process's numeric locale from the user's; a read-out keeps the
+  // decimal point its format and every other output of the program use.
+  static const locale_t c_numbers = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+  const locale_t previous = c_numbers != static_cast<locale_t>(0) ? uselocale(c_numbers) : 0;
   const int length = snprintf(text, sizeof text, narrow_format, value);
+  if (previous != static_cast<locale_t>(0)) uselocale(previous);
   if (length < 0) return -1;
   const size_t available = static_cast<size_t>(length) < sizeof text ? length : sizeof text - 1;
 

@@ -17,5 +17,5 @@ bool IsSingleDoubleFormat(const char16_t* format);
 // terminator only when fewer than `count` were written. Returns the number of units
 // written, or -1 when the text was cut at `count` or the format was refused by
 // IsSingleDoubleFormat (`out` then starts with a terminator when count > 0).
-// Numbers follow the calling thread's locale.
+// Numbers are the C locale's (a decimal point), whatever locale the program runs in.
 int WideFormatDouble(char16_t* out, size_t count, const char16_t* format, double value);

@@ -1,4 +1,5 @@
 #include "res/string_table.h"
+#include "res/resource_tables.h"
 
 namespace {
 constexpr char16_t kSaveFilter[] = u"GPX files\0*.gpx\0All files\0*.*";
@@ -23,6 +24,24 @@ const StringResource kBuiltinStrings[kStringCount] = {
     {IDS_RECORDING_FAILED, kRecordingFailed,
      sizeof kRecordingFailed / sizeof kRecordingFailed[0] - 1},
     {IDS_NO_DISPLAY_OFF, u"This desktop does not let programs switch the display off.", 58},
+    MakeString(IDS_OPEN_CAUSE_NOT_A_PORT_NAME,
+               u"Not a port name (COM0: to COM9: or a device path)."),
+    MakeString(IDS_OPEN_CAUSE_NO_DEVICE,
+               u"No such device. Plug the receiver in, or link it in the ports folder %s."),
+    MakeString(IDS_OPEN_CAUSE_PERMISSION,
+               u"Permission denied. Join the dialout group (sudo usermod -aG dialout $USER) "
+               u"and log in again."),
+    MakeString(IDS_OPEN_CAUSE_BUSY,
+               u"Busy. Another program holds the port, or a program that ended left it locked."),
+    MakeString(IDS_OPEN_CAUSE_NOT_SERIAL, u"Not a serial device."),
+    MakeString(IDS_OPEN_CAUSE_SETTINGS,
+               u"The line does not take these settings (baud rate, data bits, parity, stop "
+               u"bits)."),
+    MakeString(IDS_PORT_LIST_NAME, u"Port"),
+    MakeString(IDS_BAUD_RATE_LIST_NAME, u"Baud rate"),
+    MakeString(IDS_DATA_BITS_LIST_NAME, u"Data bits"),
+    MakeString(IDS_PARITY_LIST_NAME, u"Parity"),
+    MakeString(IDS_STOP_BITS_LIST_NAME, u"Stop bits"),
 };
 
 const StringResource* FindBuiltinString(uint32_t id) {

@@ -21,13 +21,28 @@ enum StringId : uint32_t {
   IDS_NO_DISPLAY_OFF = 250,  // loaded when needed, not at start
 };
 
+// Why a port did not open, with the remedy, and the names of the configuration lists.
+enum GuidanceStringId : uint32_t {
+  IDS_OPEN_CAUSE_NOT_A_PORT_NAME = 220,
+  IDS_OPEN_CAUSE_NO_DEVICE = 221,  // %s: the ports folder
+  IDS_OPEN_CAUSE_PERMISSION = 222,
+  IDS_OPEN_CAUSE_BUSY = 223,
+  IDS_OPEN_CAUSE_NOT_SERIAL = 224,
+  IDS_OPEN_CAUSE_SETTINGS = 225,
+  IDS_PORT_LIST_NAME = 226,
+  IDS_BAUD_RATE_LIST_NAME = 227,
+  IDS_DATA_BITS_LIST_NAME = 228,
+  IDS_PARITY_LIST_NAME = 229,
+  IDS_STOP_BITS_LIST_NAME = 230,
+};
+
 struct StringResource {
   uint32_t id;
   const char16_t* text;  // may hold embedded NULs (212); `length` counts them
   uint32_t length;
 };
 
-inline constexpr int kStringCount = 14;
+inline constexpr int kStringCount = 25;
 extern const StringResource kBuiltinStrings[kStringCount];
 
 // The program's own string `id`, or null.

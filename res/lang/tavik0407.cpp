@@ -25,6 +25,26 @@ constexpr StringResource kStrings[] = {
                u"beh\u00e4lt die %3 zuvor aufgezeichneten Wegpunkte."),
     MakeString(IDS_NO_DISPLAY_OFF,
                u"Diese Arbeitsumgebung l\u00e4sst Programme den Bildschirm nicht ausschalten."),
+    MakeString(IDS_OPEN_CAUSE_NOT_A_PORT_NAME,
+               u"Kein Portname (COM0: bis COM9: oder ein Ger\u00e4tepfad)."),
+    MakeString(IDS_OPEN_CAUSE_NO_DEVICE,
+               u"Kein solches Ger\u00e4t. Schlie\u00dfen Sie den Empf\u00e4nger an oder "
+               u"verkn\u00fcpfen Sie ihn im Port-Ordner %s."),
+    MakeString(IDS_OPEN_CAUSE_PERMISSION,
+               u"Zugriff verweigert. Treten Sie der Gruppe dialout bei (sudo usermod -aG "
+               u"dialout $USER) und melden Sie sich neu an."),
+    MakeString(IDS_OPEN_CAUSE_BUSY,
+               u"Belegt. Ein anderes Programm h\u00e4lt den Port, oder ein beendetes Programm "
+               u"hat ihn gesperrt hinterlassen."),
+    MakeString(IDS_OPEN_CAUSE_NOT_SERIAL, u"Kein serielles Ger\u00e4t."),
+    MakeString(IDS_OPEN_CAUSE_SETTINGS,
+               u"Die Leitung nimmt diese Einstellungen nicht an (Baudrate, Datenbits, "
+               u"Parit\u00e4t, Stoppbits)."),
+    MakeString(IDS_PORT_LIST_NAME, u"Port"),
+    MakeString(IDS_BAUD_RATE_LIST_NAME, u"Baudrate"),
+    MakeString(IDS_DATA_BITS_LIST_NAME, u"Datenbits"),
+    MakeString(IDS_PARITY_LIST_NAME, u"Parit\u00e4t"),
+    MakeString(IDS_STOP_BITS_LIST_NAME, u"Stoppbits"),
 };
 
 constexpr uint32_t kReadout = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_READONLY;

@@ -86,7 +86,7 @@ TEST_F(ConfigDialogTest, ListsTheSettingsInReverseAndOnlyThePortsThatOpen) {
   EXPECT_EQ(app_.enumerator.thread, nullptr);  // the enumerator has been stopped
 }
 
-TEST_F(ConfigDialogTest, ADefaultedRecordPreselectsTheFirstEntriesAndOkStoresThem) {
+TEST_F(ConfigDialogTest, ADefaultedRecordShowsItsOwnSettingsAndOkStoresThem) {
   auto com1 = AddReceiver(1);
   auto com3 = AddReceiver(3);
   auto dialog = Open();
@@ -95,27 +95,46 @@ TEST_F(ConfigDialogTest, ADefaultedRecordPreselectsTheFirstEntriesAndOkStoresThe
     FindControlAs<QPushButton>(shown, IDOK)->click();
   });
   EXPECT_EQ(result, 1);
-  const char16_t* expected[SETTING_COUNT] = {u"COM3:", u"110", u"5", u"O", u"2"};
+  const char16_t* expected[SETTING_COUNT] = {u"COM1:", u"9600", u"8", u"N", u"1"};
+  const int16_t positions[SETTING_COUNT] = {1, 6, 3, 1, 1};
   for (int setting = 0; setting < SETTING_COUNT; ++setting) {
     EXPECT_EQ(std::u16string(app_.config.text[setting]), expected[setting]) << setting;
-    EXPECT_EQ(app_.config.selection[setting], 0) << setting;
+    EXPECT_EQ(app_.config.selection[setting], positions[setting]) << setting;
   }
 }
 
-TEST_F(ConfigDialogTest, StoredSelectionsComeBackByPosition) {
+TEST_F(ConfigDialogTest, AStoredPortIsFoundByItsTextAfterAnotherAppearedBeforeIt) {
   auto com1 = AddReceiver(1);
   auto com3 = AddReceiver(3);
+  auto com7 = AddReceiver(7);  // listed first since the last OK
+  SetConfigText(SETTING_PORT, u"COM3:");
+  SetSelections({0, 6, 3, 1, 1});  // COM3: was first then
+  auto dialog = Open();
+  ASSERT_TRUE(WaitUntil([&] { return Ready(dialog.get()); }));
+  EXPECT_EQ(List(dialog.get(), 407)->currentText(), "COM3:");
+}
+
+TEST_F(ConfigDialogTest, TextsNoEntryHasFallBackToTheStoredPositions) {
+  auto com1 = AddReceiver(1);
+  auto com3 = AddReceiver(3);
+  for (int setting = 0; setting < SETTING_COUNT; ++setting)
+    SetConfigText(setting, u"");
   SetSelections({1, 6, 3, 1, 1});  // COM1: 9600 8 N 1
   auto dialog = Open();
   ASSERT_TRUE(WaitUntil([&] { return Ready(dialog.get()); }));
-  QStringList shown;
-  for (const int id : kLists)
+  QStringList shown, names;
+  for (const int id : kLists) {
     shown << List(dialog.get(), id)->currentText();
+    names << List(dialog.get(), id)->accessibleName();
+  }
   EXPECT_EQ(shown, (QStringList{"COM1:", "9600", "8", "N", "1"}));
+  EXPECT_EQ(names, (QStringList{"Port", "Baud rate", "Data bits", "Parity", "Stop bits"}));
 }
 
 TEST_F(ConfigDialogTest, NegativeAndTooLargeSelectionsSelectNothing) {
   auto com1 = AddReceiver(1);
+  for (int setting = 0; setting < SETTING_COUNT; ++setting)
+    SetConfigText(setting, u"");
   SetSelections({1, -1, 3, 7, 0});  // one port only: position 1 is past its end
   auto dialog = Open();
   const int result = RunModal(dialog.get(), [this](ConfigDialog* shown) {

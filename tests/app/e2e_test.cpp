@@ -1,6 +1,7 @@
 // tavik as a person uses it: the real program on the X server, driven from outside with
 // xdotool, reading from the simulated receiver on COM1:.
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -107,19 +108,26 @@ class EndToEnd : public testing::Test {
     if (access("/usr/bin/xdotool", X_OK) != 0) GTEST_SKIP() << "needs xdotool";
     std::filesystem::create_directories(runtime_.path());
     chmod(runtime_.path().c_str(), 0700);
-    env_ = Environment({{"XDG_CONFIG_HOME", home_.path()},
-                        {"XDG_RUNTIME_DIR", runtime_.path()},
-                        {"QT_QPA_PLATFORMTHEME", ""},
-                        {"QT_QPA_PLATFORM", ""},
-                        {"WAYLAND_DISPLAY", ""},  // these cases drive X11 windows
-                        {"LC_ALL", "C.UTF-8"},
-                        {"LANG", "C.UTF-8"}});
+    std::map<std::string, std::string> overrides{{"XDG_CONFIG_HOME", home_.path()},
+                                                 {"XDG_RUNTIME_DIR", runtime_.path()},
+                                                 {"QT_QPA_PLATFORMTHEME", ""},
+                                                 {"QT_QPA_PLATFORM", ""},
+                                                 {"WAYLAND_DISPLAY", ""},  // these cases drive X11 windows
+                                                 {"LC_ALL", ""},
+                                                 {"LC_MESSAGES", ""},
+                                                 {"LC_NUMERIC", ""},
+                                                 {"LANGUAGE", ""},
+                                                 {"LANG", Locale()}};
+    env_ = Environment(overrides);
     sim_ = Spawn(SimulatorArguments(), env_);
     ASSERT_GT(sim_, 0);
     ASSERT_TRUE(
         WaitFor([this] { return std::filesystem::exists(home_.File("tavik/ports/COM1")); }, 10s))
         << "the simulated receiver publishes COM1:";
   }
+
+  // The user's locale; the window's words and menu letters are the English ones.
+  virtual std::string Locale() const { return "C.UTF-8"; }
 
   // The built-in walk; a test of recorded data replays a capture instead.
   virtual std::vector<std::string> SimulatorArguments() const {
@@ -185,9 +193,8 @@ TEST_F(EndToEnd, StartRecordStopAndQuitAsAPersonWould) {
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(track); }, 5s));
   std::this_thread::sleep_for(4s);  // four fixes at 1 Hz
 
-  const std::string shots = BinPath("../screenshots");
-  std::filesystem::create_directories(shots);
-  RunProgram({"/usr/bin/import", "-window", window_, shots + "/tavik-main-window.png"});
+  // The README's picture of the window, retaken with every run.
+  RunProgram({"/usr/bin/import", "-window", window_, TAVIK_SOURCE_DIR "/doc/screenshot.png"});
 
   // A second start brings the first forward and ends at once, touching nothing.
   const pid_t second = Spawn({BinPath("tavik")}, env_);
@@ -226,6 +233,54 @@ TEST_F(EndToEnd, TerminationWhileRecordingLeavesACompleteFileAndSavesTheConfigur
   EXPECT_NE(gpx.find("</gpx>"), std::string::npos);
   EXPECT_GE(CountOf(gpx, "<wpt"), 1u);
   EXPECT_EQ(std::filesystem::file_size(ConfigFile()), 330u);
+}
+
+// Without a display tavik says in one line what it needs and what records without it.
+TEST(NoDisplay, TavikSaysItNeedsAGraphicalSessionAndEndsWithStatusOne) {
+  TempDir home, runtime;
+  const std::vector<std::vector<std::string>> sessions = {
+      {},
+      {"DISPLAY=:4242"},  // no server there
+      {"WAYLAND_DISPLAY=wayland-gone"},
+  };
+  for (const std::vector<std::string>& session : sessions) {
+    std::vector<std::string> argv{"/usr/bin/env",
+                                  "-u",
+                                  "DISPLAY",
+                                  "-u",
+                                  "WAYLAND_DISPLAY",
+                                  "-u",
+                                  "QT_QPA_PLATFORM",
+                                  "XDG_CONFIG_HOME=" + home.path(),
+                                  "XDG_RUNTIME_DIR=" + runtime.path()};
+    argv.insert(argv.end(), session.begin(), session.end());
+    argv.push_back(BinPath("tavik"));
+    const ProgramResult result = RunProgram(argv);
+    const std::string name = session.empty() ? "no display" : session[0];
+    EXPECT_EQ(result.exit_status, 1) << name;
+    EXPECT_EQ(CountOf(result.err, "\n"), 1u) << result.err;
+    EXPECT_NE(result.err.find("needs a graphical session"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("tavik-decode --port COM1: --gpx FILE"), std::string::npos);
+  }
+}
+
+// Docks find the launcher of a window by its class and show its icon.
+TEST_F(EndToEnd, TheWindowCarriesItsIconAndTheClassOfItsDesktopEntry) {
+  if (access("/usr/bin/xprop", X_OK) != 0) GTEST_SKIP() << "needs xprop";
+  StartTavik();
+  const ProgramResult properties =
+      RunProgram({"/usr/bin/xprop", "-id", window_, "WM_CLASS", "_NET_WM_ICON"});
+  std::string entry;
+  ASSERT_TRUE(ReadWholeFile(TAVIK_SOURCE_DIR "/res/desktop/org.tavik.tavik.desktop", &entry));
+  const size_t key = entry.find("\nStartupWMClass=");
+  ASSERT_NE(key, std::string::npos);
+  const std::string wm_class = Trim(entry.substr(key + 16, entry.find('\n', key + 1) - key - 16));
+  EXPECT_NE(properties.out.find("WM_CLASS(STRING) = \"tavik\", \"" + wm_class + "\"\n"),
+            std::string::npos)
+      << properties.out.substr(0, 200);
+  for (const char* size : {"16 x 16", "32 x 32", "64 x 64"}) {
+    EXPECT_NE(properties.out.find(std::string("Icon (") + size + "):"), std::string::npos) << size;
+  }
 }
 
 // A few real captures, replayed into the window: the recording the window makes holds
@@ -287,6 +342,69 @@ TEST_P(CaptureInTheWindow, RecordsTheWaypointsOfTheFile) {
   ASSERT_TRUE(ReadWholeFile(track, &live));
   EXPECT_EQ(WaypointsWithoutTimes(live), expected);
   EXPECT_NE(live.find("</gpx>"), std::string::npos);
+}
+
+// A German desktop writes decimal commas; the read-outs keep the points of their formats
+// and show, letter for letter, what tavik-decode shows for the same capture (with the
+// German module's "O" for an eastern longitude).
+class GermanDesktop : public EndToEnd {
+ protected:
+  static constexpr const char* kCapture = "nmea/telit-pls83-w.log";
+  std::string Locale() const override { return "de_DE.UTF-8"; }
+  std::vector<std::string> SimulatorArguments() const override {
+    return {BinPath("tavik-sim"),     "--port",     "COM1:", "--replay",
+            SharedDataPath(kCapture), "--interval", "20",    "--wait"};
+  }
+  void SetUp() override {
+    if (SharedCaptures().empty()) GTEST_SKIP() << "no shared capture folder";
+    if (access("/usr/bin/xclip", X_OK) != 0) GTEST_SKIP() << "needs xclip";
+    const locale_t german = newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0));
+    if (german == static_cast<locale_t>(0)) {
+      GTEST_SKIP() << "de_DE.UTF-8 is not generated (scripts/deps.sh does it)";
+    }
+    freelocale(german);
+    EndToEnd::SetUp();
+  }
+
+  // The six read-outs, copied one after the other as a keyboard user would.
+  std::vector<std::string> CopyReadouts() {
+    Xdotool({"windowfocus", "--sync", window_});
+    std::vector<std::string> texts;
+    for (int field = 0; field < 6; ++field) {
+      Xdotool({"key", "ctrl+a", "ctrl+c"});
+      texts.push_back(RunProgram({"/usr/bin/xclip", "-o", "-selection", "clipboard"}).out);
+      Xdotool({"key", "Tab"});
+    }
+    return texts;
+  }
+};
+
+TEST_F(GermanDesktop, ReadOutsShowTheNumbersTavikDecodeShows) {
+  const ProgramResult decoded =
+      RunProgram({BinPath("tavik-decode"), "--readouts", SharedDataPath(kCapture)});
+  ASSERT_EQ(decoded.exit_status, 0) << decoded.err;
+  const std::string last =
+      Trim(decoded.out.substr(decoded.out.rfind('\n', decoded.out.size() - 2) + 1));
+  std::vector<std::string> expected;
+  for (size_t start = last.find('\t'); start != std::string::npos;) {
+    const size_t end = last.find('\t', start + 1);
+    expected.push_back(last.substr(start + 1, end == std::string::npos ? end : end - start - 1));
+    start = end;
+  }
+  ASSERT_EQ(expected.size(), 6u) << last;
+  ASSERT_EQ(expected[3].back(), 'E') << "an eastern longitude";
+  expected[3].back() = 'O';
+  EXPECT_NE(expected[0].find('.'), std::string::npos);
+
+  StartTavik();
+  // Without a mouse: Shift+F10 opens the menu, its underlined letters choose.
+  Xdotool({"windowfocus", "--sync", window_});
+  Xdotool({"key", "shift+F10"});
+  std::this_thread::sleep_for(300ms);
+  Xdotool({"key", "s"});  // &Starten
+  std::vector<std::string> shown;
+  EXPECT_TRUE(WaitFor([&] { return (shown = CopyReadouts()) == expected; }, 30s));
+  EXPECT_EQ(shown, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Captures, CaptureInTheWindow,

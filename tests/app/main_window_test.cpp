@@ -1,14 +1,19 @@
 // The main window's commands, menu states and quit sequence on real parts.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <filesystem>
 
 #include "app/commands.h"
+#include "app/template_builder.h"
 #include "app/window_messages.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/qt_test_support.h"
+#include "tests/support/run_program.h"
 #include "tests/support/shared_data.h"
 
 namespace {
@@ -72,14 +77,83 @@ TEST_F(AppWindowTest, StartShowsFixesAndStopClosesTheLink) {
 }
 
 TEST_F(AppWindowTest, AFailedStartShowsTheErrorAndChangesNothing) {
-  QString text, caption;
-  AnswerNextMessageBox("OK", &text, &caption);
+  QString text, caption, cause;
+  AnswerNextMessageBox("OK", &text, &caption, &cause);
   Command(IDM_START);  // COM1: is absent
   EXPECT_EQ(text, "Can't open GPS port");
   EXPECT_EQ(caption, "tavik");
+  const QString folder = QString::fromStdString(PortsFolder());
+  EXPECT_EQ(cause, "COM1: (" + folder +
+                       "/COM1): No such device. Plug the receiver in, or link it in the ports "
+                       "folder " +
+                       folder + ".");
   EXPECT_EQ(app_.menu_state, -19);
   EXPECT_EQ(EnabledMenuCommands(), kInitialMenu);
   EXPECT_FALSE(window_->KeepAwakeTimerRunning());
+}
+
+TEST_F(AppWindowTest, AFailedStartSaysWhyInTheModulesLanguage) {
+  app_.module = ChooseResourceModule(BinPath("tavik"), 0x0407, 0x0407);
+  ASSERT_NE(app_.module.library, nullptr);
+  auto receiver = AddReceiver(1);
+  GpsPort other{};
+  ASSERT_TRUE(GpsPortOpenNarrow(&other, "COM1:", "9600", "8", "N", "1", 100, 0, nullptr, nullptr));
+  QString cause;
+  AnswerNextMessageBox("OK", nullptr, nullptr, &cause);
+  Command(IDM_START);
+  EXPECT_EQ(cause, "COM1: (" + QString::fromStdString(PortsFolder()) +
+                       "/COM1): Belegt. Ein anderes Programm h\u00e4lt den Port, oder ein "
+                       "beendetes Programm hat ihn gesperrt hinterlassen.");
+  GpsPortClose(&other);
+}
+
+// The widest texts the formats give for the values a receiver can send, and every
+// label of both languages, fit their fields, measured with the font each field really
+// uses: at the desktop's font and at 14 pt (the suite runs again at QT_SCALE_FACTOR=2).
+TEST_F(AppWindowTest, ReadOutsAndLabelsShowTheirWidestTextsWhole) {
+  const QMap<int, QStringList> widest = {
+      {301, {"235959.999"}},
+      {302, {"-9999.9m", "99999.9m"}},
+      {303, {" 90.0000N", " 90.0000S"}},
+      {304, {"179.9999E", "179.9999W", "179.9999O"}},
+      {305, {"-9999.999km", "9999.999km"}},
+      {306, {" 999.999km"}},
+  };
+  const QFont desktop = QApplication::font();
+  for (const uint16_t language : {0x0409, 0x0407}) {
+    for (const int point_size : {0, 14}) {
+      QFont font = desktop;
+      if (point_size > 0) font.setPointSize(point_size);
+      QApplication::setFont(font);
+      AppState app;
+      if (language != 0x0409)
+        app.module = ChooseResourceModule(BinPath("tavik"), language, language);
+      ASSERT_EQ(app.module.tables->language, language);
+      ASSERT_EQ(LoadAppStrings(app.module, &app.strings), 1);
+      {
+        MainWindow window(&app, *FindDialog(app.module.tables, IDD_MAIN));
+        const QString where =
+            QString("language %1, %2 pt: ").arg(language, 0, 16).arg(font.pointSize());
+        for (auto field = widest.begin(); field != widest.end(); ++field) {
+          auto* edit = FindControlAs<QLineEdit>(&window, field.key());
+          for (const QString& text : field.value()) {
+            EXPECT_LE(QFontMetrics(edit->font()).horizontalAdvance(text), TextAreaWidth(edit))
+                << (where + text).toStdString();
+          }
+        }
+        int labels = 0;
+        for (const QLabel* label : window.findChildren<QLabel*>()) {
+          ++labels;
+          EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()),
+                    TextAreaWidth(label))
+              << (where + label->text()).toStdString();
+        }
+        EXPECT_EQ(labels, 3);
+      }
+      ReleaseAppState(&app);
+    }
+  }
+  QApplication::setFont(desktop);
 }
 
 TEST_F(AppWindowTest, RecordAndStopRecordingSwapTheirMenuItems) {
@@ -190,6 +264,50 @@ TEST_F(AppWindowTest, ChoosingFromTheContextMenuRunsTheCommand) {
   QApplication::sendEvent(window_.get(), &press);
   // The chosen command arrives later, as a queued command.
   EXPECT_TRUE(WaitUntil([&asked] { return asked == "Really quit?"; }));
+}
+
+// The keys and presses that open the window's menu; a read-out's own menu never shows.
+TEST_F(AppWindowTest, KeysAndPressesOnReadOutsOpenTheMenu) {
+  auto* time = FindControlAs<QLineEdit>(window_.get(), 301);
+  const QPointF inside(5, 5);
+  struct Trigger {
+    const char* name;
+    QWidget* target;
+    std::function<QEvent*()> make;
+  };
+  const Trigger triggers[] = {
+      {"Shift+F10", time,
+       [] { return new QKeyEvent(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier); }},
+      {"Menu key", time,
+       [] { return new QKeyEvent(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier); }},
+      {"left press on a read-out", FindControl(window_.get(), 303),
+       [&] {
+         return new QMouseEvent(QEvent::MouseButtonPress, inside, inside, Qt::LeftButton,
+                                Qt::LeftButton, Qt::NoModifier);
+       }},
+      {"right press on a read-out", FindControl(window_.get(), 306),
+       [&] {
+         return new QMouseEvent(QEvent::MouseButtonPress, inside, inside, Qt::RightButton,
+                                Qt::RightButton, Qt::NoModifier);
+       }},
+  };
+  for (const Trigger& trigger : triggers) {
+    QList<int> enabled;
+    ChooseFromNextMenu(0, &enabled);
+    std::unique_ptr<QEvent> event(trigger.make());
+    QApplication::sendEvent(trigger.target, event.get());
+    EXPECT_EQ(enabled, kInitialMenu) << trigger.name;
+  }
+  // Escape closes the menu and runs nothing.
+  WhenPopupShows([](QWidget* menu) {
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(menu, &escape);
+  });
+  QKeyEvent menu_key(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);
+  QApplication::sendEvent(time, &menu_key);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  QCoreApplication::sendPostedEvents(window_.get(), kCommandEvent);
+  EXPECT_EQ(app_.menu_state, -19);
 }
 
 }  // namespace

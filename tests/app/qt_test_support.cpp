@@ -53,12 +53,14 @@ void WhenModalShows(std::function<void(QWidget*)> act) {
       act, 0);
 }
 
-void AnswerNextMessageBox(const QString& button_text, QString* seen_text, QString* seen_caption) {
+void AnswerNextMessageBox(const QString& button_text, QString* seen_text, QString* seen_caption,
+                          QString* seen_informative) {
   WhenModalShows([=](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (box == nullptr) return;
     if (seen_text != nullptr) *seen_text = box->text();
     if (seen_caption != nullptr) *seen_caption = box->windowTitle();
+    if (seen_informative != nullptr) *seen_informative = box->informativeText();
     for (QAbstractButton* button : box->buttons()) {
       if (button->text().remove('&').contains(button_text, Qt::CaseInsensitive)) {
         button->click();
@@ -83,27 +85,30 @@ void AnswerNextFileDialog(const QString& name, QStringList* seen_filters) {
   });
 }
 
-void ChooseFromNextMenu(int command_id, QList<int>* enabled) {
+void WhenPopupShows(std::function<void(QWidget*)> act) {
   PollFor(
       [] {
         QWidget* popup = QApplication::activePopupWidget();
         return popup != nullptr && popup->isVisible() ? popup : nullptr;
       },
-      [=](QWidget* popup) {
-        auto* menu = qobject_cast<QMenu*>(popup);
-        if (menu == nullptr) return;
-        QAction* chosen = nullptr;
-        for (QAction* action : menu->actions()) {
-          if (enabled != nullptr && action->isEnabled()) enabled->append(action->data().toInt());
-          if (action->data().toInt() == command_id) chosen = action;
-        }
-        if (chosen != nullptr) {
-          menu->setActiveAction(chosen);
-          QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-          QApplication::sendEvent(menu, &press);
-        } else {
-          menu->close();
-        }
-      },
-      0);
+      act, 0);
+}
+
+void ChooseFromNextMenu(int command_id, QList<int>* enabled) {
+  WhenPopupShows([=](QWidget* popup) {
+    auto* menu = qobject_cast<QMenu*>(popup);
+    if (menu == nullptr) return;
+    QAction* chosen = nullptr;
+    for (QAction* action : menu->actions()) {
+      if (enabled != nullptr && action->isEnabled()) enabled->append(action->data().toInt());
+      if (action->data().toInt() == command_id) chosen = action;
+    }
+    if (chosen != nullptr) {
+      menu->setActiveAction(chosen);
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+      QApplication::sendEvent(menu, &press);
+    } else {
+      menu->close();
+    }
+  });
 }

@@ -17,10 +17,13 @@ void WhenModalShows(std::function<void(QWidget*)> act);
 
 // Answers the next message box with the button whose text contains `button_text`.
 void AnswerNextMessageBox(const QString& button_text, QString* seen_text = nullptr,
-                          QString* seen_caption = nullptr);
+                          QString* seen_caption = nullptr, QString* seen_informative = nullptr);
 
 // Types `name` into the next file dialog and accepts it; an empty name cancels.
 void AnswerNextFileDialog(const QString& name, QStringList* seen_filters = nullptr);
+
+// Runs `act` on the next pop-up (a menu) as soon as it is shown.
+void WhenPopupShows(std::function<void(QWidget*)> act);
 
 // Runs the command with this object name ("603") in the next context menu; 0 closes
 // the menu. The enabled command ids are collected in `enabled` when given.

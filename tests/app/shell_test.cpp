@@ -31,7 +31,9 @@ TEST(TemplateBuilder, ConvertsDialogUnitsWithTheWindowFont) {
 TEST(TemplateBuilder, BuildsTheMainWindowWithControlsNamedByTheirIds) {
   QWidget window;
   BuildFromTemplate(&window, *FindDialog(BuiltinResourceTables(), IDD_MAIN));
-  const DialogUnits units = DialogUnitsOf(window.font());
+  const DialogUnits units = DialogUnitsUsed(&window);
+  EXPECT_GE(units.char_width, DialogUnitsOf(window.font()).char_width);
+  EXPECT_EQ(units.char_height, DialogUnitsOf(window.font()).char_height);
   EXPECT_EQ(window.windowTitle(), "GPS");
   EXPECT_EQ(window.size(), DialogRectToPixels(units, 0, 0, 135, 65).size());
   for (int id = 301; id <= 306; ++id) {

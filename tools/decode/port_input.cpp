@@ -11,8 +11,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/open_failure_text.h"
 #include "gps/gps_port.h"
-#include "platform/serial_port.h"
+#include "platform/text_convert.h"
 
 namespace {
 
@@ -38,21 +39,13 @@ void CountFix(double time, double latitude, double longitude, double altitude, d
   }
 }
 
+// The same words the window's error box gives, in the program's own language.
 void ReportOpenFailure(const char* name, int error) {
-  char device[kDevicePathSize];
-  if (!ResolvePortName(name, device, sizeof device)) {
-    fprintf(stderr,
-            "tavik-decode: Can't open GPS port '%s': not a port name (COM0: to COM9: or a "
-            "device path)\n",
-            name);
-    return;
-  }
-  fprintf(stderr, "tavik-decode: Can't open GPS port %s", name);
-  if (strcmp(name, device) != 0) fprintf(stderr, " (%s)", device);
-  fprintf(stderr, ": %s", strerror(error));
-  if (error == EACCES) fputs(" (is your user in the dialout group?)", stderr);
-  if (error == EBUSY) fputs(" (another program holds it)", stderr);
-  fputc('\n', stderr);
+  char16_t cause[kOpenFailureChars];
+  char text[kOpenFailureChars * 3];
+  OpenFailureText(ProgramResourceModule(), name, error, cause, kOpenFailureChars);
+  Utf16ToUtf8(text, sizeof text, cause);
+  fprintf(stderr, "tavik-decode: Can't open GPS port %s\n", text);
 }
 
 }  // namespace
