@@ -61,15 +61,17 @@ inline constexpr SerialWaker kNoSerialWaker = -1;
 SerialWaker SerialWakerCreate();
 // Makes every read and wait on the waker return at once, now and later.
 void SerialWakerWake(SerialWaker waker);
-// Waits up to `ms` unless the waker has been woken.
-void SerialWakerWait(SerialWaker waker, uint64_t ms);
+// Waits up to `ms` unless the waker has been woken. Returns 1 when it was woken.
+int SerialWakerWait(SerialWaker waker, uint64_t ms);
 void SerialWakerClose(SerialWaker waker);
 
 // Reads up to `max` bytes. Returns when `max` bytes have arrived, when more than the
 // interval passes between two bytes, or at the latest after SerialReadBoundMs, with
 // the count received (0 when nothing came); at once, with what it has, when `waker` is
 // woken. Returns -1 when the read failed with nothing received (the line hung up, the
-// device is gone, ...).
+// device is gone, the connection was closed, ...). It does not wake for every byte of
+// a slow line: it looks at the line a few times a second and may return a little
+// after one of those conditions, never before.
 int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer, uint32_t max,
                        SerialWaker waker = kNoSerialWaker);
 
