@@ -25,6 +25,8 @@ SerialPort SerialPortOpen(const char* name) {
     errno = EINVAL;
     return kInvalidSerialPort;
   }
+  struct stat entry;
+  if (stat(device, &entry) == 0 && S_ISREG(entry.st_mode)) return NetworkPortOpen(device);
   // Non-blocking, so the open never waits for carrier on a modem line.
   const int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return kInvalidSerialPort;

@@ -28,6 +28,16 @@ int PortsFolder(char* folder, size_t size);
 // anyone holds it (EBUSY), or the open is refused (EACCES, ...).
 SerialPort SerialPortOpen(const char* name);
 
+// A ports-folder entry may be a small text file instead of a link to a device, its
+// first line naming a network source: "gpsd://HOST[:PORT]" (gpsd's raw NMEA watch,
+// port 2947 by default) or "tcp://HOST:PORT" (NMEA over TCP, as phones and boat
+// multiplexers serve it). SerialPortOpen connects to it, within a few seconds; a file
+// holding anything else is refused with ENOTTY.
+SerialPort NetworkPortOpen(const char* entry);
+// 1 when the port is a network source: it takes no line settings and nobody holds it
+// exclusively.
+int SerialPortIsNetwork(SerialPort port);
+
 // Releases the port and its exclusive hold; does nothing for kInvalidSerialPort.
 void SerialPortClose(SerialPort port);
 
