@@ -38,6 +38,7 @@ MainWindow::MainWindow(AppState* app, const DialogTemplate& dialog)
   }
   setWindowIcon(icon);
   BuildFromTemplate(this, dialog);
+  link_state_ = std::make_unique<LinkStateView>(this, app_);
   InitMainWindowState(app_, HandleOf(this));
 }
 
@@ -79,6 +80,7 @@ bool MainWindow::Dispatch(QEvent* event) {
       const auto* message = static_cast<WindowMessageEvent*>(event);
       FixDisplayRefresh(&app_->display, HandleOf(this), static_cast<uint32_t>(message->wparam()),
                         SetReadoutText, nullptr);
+      link_state_->Check();
       return true;
     }
     default:
@@ -87,7 +89,9 @@ bool MainWindow::Dispatch(QEvent* event) {
 }
 
 void MainWindow::OnTimer(int timer_id) {
-  if (timer_id == keep_awake_timer_) ResetSystemIdleTimer();
+  if (timer_id != keep_awake_timer_) return;
+  ResetSystemIdleTimer();
+  link_state_->Check();
 }
 
 void MainWindow::ShowContextMenu(const QPoint& client_point) {
@@ -112,10 +116,12 @@ int MainWindow::PromptSaveFile(char16_t* path, int capacity) {
 void MainWindow::StartKeepAwakeTimer() {
   StopTimer();  // one timer kKeepAwakeTimerId at most, as a window timer id is
   keep_awake_timer_ = startTimer(kKeepAwakePeriodMs);
+  link_state_->Started();
 }
 
 void MainWindow::KillKeepAwakeTimer() {
   StopTimer();
+  link_state_->Stopped();
 }
 
 void MainWindow::StopTimer() {

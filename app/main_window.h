@@ -3,9 +3,11 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 #include "app/app_state.h"
 #include "app/command_shell.h"
+#include "app/link_state_view.h"
 #include "res/resource_tables.h"
 
 inline constexpr int kKeepAwakeTimerId = 1;
@@ -44,4 +46,5 @@ class MainWindow : public QWidget, public CommandShell {
 
   AppState* app_;
   int keep_awake_timer_ = 0;  // Qt's id of timer kKeepAwakeTimerId; 0 while stopped
+  std::unique_ptr<LinkStateView> link_state_;  // runs with the keep-awake timer, as the link
 };

@@ -1,0 +1,36 @@
+#include "tools/decode/liveness_report.h"
+
+#include "platform/monotonic_clock.h"
+
+namespace {
+
+constexpr int64_t kMsPerSecond = 1000;
+
+}  // namespace
+
+void LivenessReportStart(LivenessReport* report, uint64_t bytes, FILE* err) {
+  LinkWatchStart(&report->watch, MonotonicMs(), bytes);
+  report->said = LINK_LIVE;
+  report->err = err;
+}
+
+void LivenessReportCheck(LivenessReport* report, int64_t last_fix_ms, uint64_t bytes) {
+  int64_t stale_ms = 0;
+  const LinkLiveness now =
+      LinkWatchCheck(&report->watch, MonotonicMs(), last_fix_ms, bytes, &stale_ms);
+  if (now == report->said) return;
+  const long long seconds = stale_ms / kMsPerSecond;
+  switch (now) {
+    case LINK_NO_DATA:
+      fprintf(report->err, "tavik-decode: no data from the receiver for %lld s\n", seconds);
+      break;
+    case LINK_NO_POSITION:
+      fprintf(report->err, "tavik-decode: data without a position for %lld s\n", seconds);
+      break;
+    case LINK_LIVE:
+      fputs("tavik-decode: positions again\n", report->err);
+      break;
+  }
+  fflush(report->err);
+  report->said = now;
+}
