@@ -32,7 +32,7 @@ QString LinkStateView::Text(uint32_t id) const {
 
 void LinkStateView::Started() {
   open_ = true;
-  LinkWatchStart(&watch_, MonotonicMs(), SerialLinkBytesReceived(&app_->port.link));
+  opened_ms_ = MonotonicMs();
   window_->setWindowTitle(caption_);
 }
 
@@ -45,15 +45,14 @@ void LinkStateView::Stopped() {
 void LinkStateView::Check() {
   if (!open_) return;
   int64_t stale_ms = 0;
-  const LinkLiveness liveness =
-      LinkWatchCheck(&watch_, MonotonicMs(), app_->display.last_fix_ms.load(),
-                     SerialLinkBytesReceived(&app_->port.link), &stale_ms);
   const int64_t last_fix = app_->display.last_fix_ms.load();
+  const LinkLiveness liveness = LinkLivenessAt(
+      MonotonicMs(), opened_ms_, SerialLinkLastBytesMs(&app_->port.link), last_fix, &stale_ms);
   switch (liveness) {
     case LINK_LIVE:
       // Right after Start the read-outs still show the values of before: they are
       // live again only once a fix has come on this link.
-      if (last_fix >= watch_.opened_ms) Show(true, QString());
+      if (last_fix >= opened_ms_) Show(true, QString());
       break;
     case LINK_NO_DATA:
       Show(false, Text(IDS_NO_DATA_FOR).arg(stale_ms / kMsPerSecond));

@@ -28,6 +28,6 @@ class LinkStateView {
   QWidget* window_;
   const AppState* app_;
   QString caption_;
-  LinkWatch watch_{};
+  int64_t opened_ms_ = 0;  // MonotonicMs() of the last Start
   bool open_ = false;
 };

@@ -31,11 +31,11 @@ void SerialLinkReset(SerialLink* link) {
   link->waker = kNoSerialWaker;
   link->port_name[0] = '\0';
   link->baud_rate = link->data_bits = link->parity = link->stop_bits = nullptr;
-  link->bytes_received.store(0, std::memory_order_relaxed);
+  link->last_bytes_ms.store(0, std::memory_order_relaxed);
 }
 
-uint64_t SerialLinkBytesReceived(const SerialLink* link) {
-  return link != nullptr ? link->bytes_received.load(std::memory_order_relaxed) : 0;
+int64_t SerialLinkLastBytesMs(const SerialLink* link) {
+  return link != nullptr ? link->last_bytes_ms.load(std::memory_order_relaxed) : 0;
 }
 
 int SerialLinkApplySettings(SerialLink* link, SerialPort port) {

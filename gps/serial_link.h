@@ -24,8 +24,9 @@ struct SerialLink {
   const SettingEntry* data_bits;
   const SettingEntry* parity;
   const SettingEntry* stop_bits;
-  // Bytes received since open, counted by the reader; anyone may read it at any time.
-  std::atomic<uint64_t> bytes_received;
+  // MonotonicMs() when the reader last received bytes (0: none since open); anyone may
+  // read it at any time.
+  std::atomic<int64_t> last_bytes_ms;
 };
 
 void SerialLinkReset(SerialLink* link);
@@ -44,8 +45,9 @@ int SerialLinkClose(SerialLink* link);
 int SerialLinkWrite(SerialLink* link, const void* bytes, uint32_t count);
 // Applies the link's four settings to `port`; a network source takes none. Returns 1.
 int SerialLinkApplySettings(SerialLink* link, SerialPort port);
-// Bytes the link received since it was opened; 0 for a null link.
-uint64_t SerialLinkBytesReceived(const SerialLink* link);
+// MonotonicMs() when the link last received bytes; 0 when none came since it was opened,
+// and for a null link.
+int64_t SerialLinkLastBytesMs(const SerialLink* link);
 // The reader thread's routine: reads, cuts lines, hands them to the line handler until
 // the running flag is cleared. When the device goes away (unplugged, out of range, a
 // connection dropped) it lets the port go and opens the same port name with the same

@@ -1,6 +1,7 @@
 // The reader thread of a serial link.
 #include "gps/line_cutter.h"
 #include "gps/serial_link.h"
+#include "platform/monotonic_clock.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ int32_t SerialLinkReader(void* argument) {
       if (Reopen(link)) LineCutterReset(&cutter);
       continue;
     }
-    link->bytes_received.fetch_add(static_cast<uint64_t>(count), std::memory_order_relaxed);
+    if (count > 0) link->last_bytes_ms.store(MonotonicMs(), std::memory_order_relaxed);
     LineCutterFeed(&cutter, received, static_cast<size_t>(count), link->line_handler,
                    link->line_handler_context, &link->running);
   }

@@ -7,7 +7,7 @@ build_packages=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev libxcb-dpms0-
 run_packages=(xvfb x11-utils qt6-translations-l10n)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
   xvfb xdotool xprintidle x11-utils imagemagick gpsbabel gdal-bin locales dbus time
-  dpkg-dev file desktop-file-utils appstream)
+  dpkg-dev file desktop-file-utils appstream gpsd)
 
 case "${1:-test}" in
   build) wanted=("${build_packages[@]}") ;;

@@ -8,16 +8,16 @@ constexpr int64_t kMsPerSecond = 1000;
 
 }  // namespace
 
-void LivenessReportStart(LivenessReport* report, uint64_t bytes, FILE* err) {
-  LinkWatchStart(&report->watch, MonotonicMs(), bytes);
+void LivenessReportStart(LivenessReport* report, FILE* err) {
+  report->opened_ms = MonotonicMs();
   report->said = LINK_LIVE;
   report->err = err;
 }
 
-void LivenessReportCheck(LivenessReport* report, int64_t last_fix_ms, uint64_t bytes) {
+void LivenessReportCheck(LivenessReport* report, int64_t last_bytes_ms, int64_t last_fix_ms) {
   int64_t stale_ms = 0;
   const LinkLiveness now =
-      LinkWatchCheck(&report->watch, MonotonicMs(), last_fix_ms, bytes, &stale_ms);
+      LinkLivenessAt(MonotonicMs(), report->opened_ms, last_bytes_ms, last_fix_ms, &stale_ms);
   if (now == report->said) return;
   const long long seconds = stale_ms / kMsPerSecond;
   switch (now) {

@@ -8,12 +8,12 @@
 #include "display/link_watch.h"
 
 struct LivenessReport {
-  LinkWatch watch;
+  int64_t opened_ms;  // MonotonicMs() when the link opened
   LinkLiveness said;  // what was last told
   FILE* err;
 };
 
-// Starts watching a link just opened, whose byte count is `bytes`.
-void LivenessReportStart(LivenessReport* report, uint64_t bytes, FILE* err);
+// Starts watching a link opened just now.
+void LivenessReportStart(LivenessReport* report, FILE* err);
 // Looks at the link (about once a second) and tells what changed.
-void LivenessReportCheck(LivenessReport* report, int64_t last_fix_ms, uint64_t bytes);
+void LivenessReportCheck(LivenessReport* report, int64_t last_bytes_ms, int64_t last_fix_ms);

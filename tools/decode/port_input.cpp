@@ -91,13 +91,13 @@ int ReadPort(const DecodeOptions& options, FixCallback on_fix, void* fix_context
     // Once a second, until a stop signal or the last fix wanted, say whether the
     // receiver still gives positions.
     LivenessReport liveness;
-    LivenessReportStart(&liveness, SerialLinkBytesReceived(&port.link), stderr);
+    LivenessReportStart(&liveness, stderr);
     pollfd waits[2] = {{signal_fd, POLLIN, 0}, {done_pipe[0], POLLIN, 0}};
     for (;;) {
       const int ready = poll(waits, 2, kLivenessCheckMs);
       if (ready > 0 || (ready < 0 && errno != EINTR)) break;
-      LivenessReportCheck(&liveness, counter.last_fix_ms.load(std::memory_order_relaxed),
-                          SerialLinkBytesReceived(&port.link));
+      LivenessReportCheck(&liveness, SerialLinkLastBytesMs(&port.link),
+                          counter.last_fix_ms.load(std::memory_order_relaxed));
     }
     GpsPortClose(&port);
   }
