@@ -15,5 +15,7 @@ struct LivenessReport {
 
 // Starts watching a link opened just now.
 void LivenessReportStart(LivenessReport* report, FILE* err);
-// Looks at the link (about once a second) and tells what changed.
-void LivenessReportCheck(LivenessReport* report, int64_t last_bytes_ms, int64_t last_fix_ms);
+// Looks at the link and tells what changed. Returns the milliseconds until it should
+// look again: while fixes come, not before the last one is kStaleAfterMs old; while
+// stale, a second, so positions coming again are told soon.
+int LivenessReportCheck(LivenessReport* report, int64_t last_bytes_ms, int64_t last_fix_ms);

@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr int kLivenessCheckMs = 1000;
-
 // Passes fixes on until the wanted count, then wakes the main thread through a pipe.
 struct FixCounter {
   FixCallback sink;
@@ -88,16 +86,17 @@ int ReadPort(const DecodeOptions& options, FixCallback on_fix, void* fix_context
     ReportOpenFailure(options.port.c_str(), errno);
     status = 1;
   } else {
-    // Once a second, until a stop signal or the last fix wanted, say whether the
-    // receiver still gives positions.
+    // Until a stop signal or the last fix wanted, say when the receiver stops giving
+    // positions and when they come again.
     LivenessReport liveness;
     LivenessReportStart(&liveness, stderr);
     pollfd waits[2] = {{signal_fd, POLLIN, 0}, {done_pipe[0], POLLIN, 0}};
+    int look_ms = 0;
     for (;;) {
-      const int ready = poll(waits, 2, kLivenessCheckMs);
+      const int ready = poll(waits, 2, look_ms);
       if (ready > 0 || (ready < 0 && errno != EINTR)) break;
-      LivenessReportCheck(&liveness, SerialLinkLastBytesMs(&port.link),
-                          counter.last_fix_ms.load(std::memory_order_relaxed));
+      look_ms = LivenessReportCheck(&liveness, SerialLinkLastBytesMs(&port.link),
+                                    counter.last_fix_ms.load(std::memory_order_relaxed));
     }
     GpsPortClose(&port);
   }
