@@ -22,7 +22,7 @@ bool Reopen(SerialLink* link) {
   link->port = kInvalidSerialPort;
   while (Running(link)) {
     if (SerialWakerWait(link->waker, kReopenPeriodMs)) return false;
-    const SerialPort port = SerialPortOpen(link->port_name);
+    const SerialPort port = SerialPortOpen(link->port_name, link->waker);
     if (port == kInvalidSerialPort) continue;
     if (SerialLinkApplySettings(link, port)) {
       link->port = port;

@@ -104,9 +104,9 @@ bool ReadSource(const char* path, NetworkSource* source) {
   return false;
 }
 
-// Connects within kConnectTimeoutMs; the socket is blocking afterwards, as a serial
-// port is. Returns the socket or -1 with errno set.
-int ConnectTo(const addrinfo& address) {
+// Connects within kConnectTimeoutMs, or until `waker` is woken; the socket is blocking
+// afterwards, as a serial port is. Returns the socket or -1 with errno set.
+int ConnectTo(const addrinfo& address, SerialWaker waker) {
   const int fd = socket(address.ai_family, address.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
                         address.ai_protocol);
   if (fd < 0) return -1;
@@ -114,13 +114,15 @@ int ConnectTo(const addrinfo& address) {
   if (connect(fd, address.ai_addr, address.ai_addrlen) != 0) {
     error = errno;
     if (error == EINPROGRESS) {
-      pollfd wait{fd, POLLOUT, 0};
+      pollfd waits[2] = {{fd, POLLOUT, 0}, {waker, POLLIN, 0}};
       int ready;
-      while ((ready = poll(&wait, 1, kConnectTimeoutMs)) < 0 && errno == EINTR) {
+      while ((ready = poll(waits, 2, kConnectTimeoutMs)) < 0 && errno == EINTR) {
       }
       socklen_t size = sizeof error;
       if (ready <= 0) {
         error = ready == 0 ? ETIMEDOUT : errno;
+      } else if (waits[1].revents != 0) {
+        error = ECANCELED;
       } else if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
         error = errno;
       }
@@ -142,7 +144,7 @@ int ConnectTo(const addrinfo& address) {
 
 }  // namespace
 
-SerialPort NetworkPortOpen(const char* entry) {
+SerialPort NetworkPortOpen(const char* entry, SerialWaker waker) {
   NetworkSource source;
   if (!ReadSource(entry, &source)) {
     errno = ENOTTY;  // an ordinary file: neither a terminal nor a source
@@ -158,8 +160,9 @@ SerialPort NetworkPortOpen(const char* entry) {
   }
   int fd = -1;
   int error = ECONNREFUSED;
-  for (const addrinfo* address = found; address != nullptr && fd < 0; address = address->ai_next) {
-    fd = ConnectTo(*address);
+  for (const addrinfo* address = found; address != nullptr && fd < 0 && error != ECANCELED;
+       address = address->ai_next) {
+    fd = ConnectTo(*address, waker);
     if (fd < 0) error = errno;
   }
   freeaddrinfo(found);

@@ -8,6 +8,11 @@
 using SerialPort = int;
 inline constexpr SerialPort kInvalidSerialPort = -1;
 
+// Ends a read or a connection in progress early, from another thread (see
+// SerialWakerCreate). An eventfd, or kNoSerialWaker.
+using SerialWaker = int;
+inline constexpr SerialWaker kNoSerialWaker = -1;
+
 // Room for any device path ResolvePortName produces, terminator included.
 inline constexpr size_t kDevicePathSize = 4096;
 
@@ -26,14 +31,15 @@ int PortsFolder(char* folder, size_t size);
 // without waiting for modem lines. Returns kInvalidSerialPort when the name does not
 // resolve (errno EINVAL), the device is absent (ENOENT) or not a terminal (ENOTTY),
 // anyone holds it (EBUSY), or the open is refused (EACCES, ...).
-SerialPort SerialPortOpen(const char* name);
+// A network source's connection ends early when `waker` is woken.
+SerialPort SerialPortOpen(const char* name, SerialWaker waker = kNoSerialWaker);
 
 // A ports-folder entry may be a small text file instead of a link to a device, its
 // first line naming a network source: "gpsd://HOST[:PORT]" (gpsd's raw NMEA watch,
 // port 2947 by default) or "tcp://HOST:PORT" (NMEA over TCP, as phones and boat
-// multiplexers serve it). SerialPortOpen connects to it, within a few seconds; a file
-// holding anything else is refused with ENOTTY.
-SerialPort NetworkPortOpen(const char* entry);
+// multiplexers serve it). SerialPortOpen connects to it, within a few seconds or until
+// `waker` is woken (ECANCELED); a file holding anything else is refused with ENOTTY.
+SerialPort NetworkPortOpen(const char* entry, SerialWaker waker);
 // 1 when the port is a network source: it takes no line settings and nobody holds it
 // exclusively.
 int SerialPortIsNetwork(SerialPort port);
@@ -64,10 +70,7 @@ SerialTimeouts SerialTimeoutsFor(int32_t timeout_ms);
 // The latest a read of `max` bytes returns: multiplier * max + constant.
 uint64_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max);
 
-// Ends a read in progress early, from another thread: a close need not wait out the
-// read's time-out. An eventfd, or kNoSerialWaker.
-using SerialWaker = int;
-inline constexpr SerialWaker kNoSerialWaker = -1;
+// A close need not wait out a read's time-out: waking the waker ends it.
 SerialWaker SerialWakerCreate();
 // Makes every read and wait on the waker return at once, now and later.
 void SerialWakerWake(SerialWaker waker);
