@@ -39,6 +39,10 @@ int64_t SerialLinkLastBytesMs(const SerialLink* link) {
 }
 
 int SerialLinkApplySettings(SerialLink* link, SerialPort port) {
+  if (link == nullptr || link->baud_rate == nullptr || link->data_bits == nullptr ||
+      link->parity == nullptr || link->stop_bits == nullptr) {
+    return 0;
+  }
   // A network source has no line to set.
   if (SerialPortIsNetwork(port)) return 1;
   return SerialPortSetLine(port, link->baud_rate->value, link->data_bits->value,

@@ -43,7 +43,8 @@ int SerialLinkOpenWide(SerialLink* link, const char16_t* port_name, const char16
 int SerialLinkClose(SerialLink* link);
 // Writes all bytes within the link's write time-out; 1 when all were written.
 int SerialLinkWrite(SerialLink* link, const void* bytes, uint32_t count);
-// Applies the link's four settings to `port`; a network source takes none. Returns 1.
+// Applies the link's four settings to `port`; a network source takes none. Returns 1;
+// 0 when the line refuses them or the link has none.
 int SerialLinkApplySettings(SerialLink* link, SerialPort port);
 // MonotonicMs() when the link last received bytes; 0 when none came since it was opened,
 // and for a null link.
