@@ -1,10 +1,6 @@
 // tavik-decode --port on links that stop, come back, or come over the network.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -19,6 +15,7 @@
 
 #include "tests/gpx/gpx_file_check.h"
 #include "tests/support/background_program.h"
+#include "tests/support/loopback_server.h"
 #include "tests/support/pty.h"
 #include "tests/support/run_program.h"
 #include "tests/support/shared_data.h"
@@ -116,31 +113,6 @@ int64_t CpuMsOf(pid_t pid) {
   return ticks * 1000 / sysconf(_SC_CLK_TCK);
 }
 
-// A TCP port on the loopback address that nothing listens on now.
-int FreeLoopbackPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
-// Whether something accepts connections on the loopback port.
-bool Answers(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  const bool answered = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  close(fd);
-  return answered;
-}
-
 TEST(TavikDecodeLink, SaysOnceWhenPositionsStopAndWhenTheyComeAgain) {
   SKIP_WITHOUT_SHARED_DATA();
   const std::string no_position = LinesWith(kNoPositionCapture, "GGA,");
@@ -212,48 +184,6 @@ TEST(TavikDecodeLink, ASimulatorStartedAgainIsReadAgainIntoTheSameRecording) {
   EXPECT_EQ(CountOf(result.err, kAgain), 2u) << result.err;
 }
 
-// A small NMEA-over-TCP server on the loopback address, as a phone app is.
-class TcpServer {
- public:
-  TcpServer() {
-    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        listen(listener_, 4) != 0 ||
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-      return;
-    }
-    port_ = ntohs(address.sin_port);
-  }
-  ~TcpServer() {
-    Drop();
-    close(listener_);
-  }
-  int port() const { return port_; }
-  bool Accept() {
-    pollfd wait{listener_, POLLIN, 0};
-    if (poll(&wait, 1, kWaitMs) != 1) return false;
-    client_ = accept(listener_, nullptr, nullptr);
-    return client_ >= 0;
-  }
-  bool Send(const std::string& bytes) {
-    return send(client_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
-           static_cast<ssize_t>(bytes.size());
-  }
-  void Drop() {
-    if (client_ >= 0) close(client_);
-    client_ = -1;
-  }
-
- private:
-  int listener_ = -1;
-  int client_ = -1;
-  int port_ = 0;
-};
-
 // The rows tavik-decode makes of a capture file, and of the same bytes followed by a
 // last fix, as a reader that waits for that fix prints them.
 struct Expected {
@@ -275,26 +205,24 @@ TEST(TavikDecodeLink, ATcpSourceGivesTheRowsOfTheFileAcrossADroppedConnection) {
   SKIP_WITHOUT_SHARED_DATA();
   const Expected expected = ExpectedOf(kNetworkCapture);
   TempPortsFolder ports;
-  TcpServer server;
+  LoopbackServer server;
   ASSERT_NE(server.port(), 0);
   ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM5",
                              "tcp://127.0.0.1:" + std::to_string(server.port()) + "\n"));
   // Listed while it answers.
   const ProgramResult listed = RunProgram({BinPath("tavik-decode"), "--list-ports"});
   EXPECT_NE(listed.out.find("5\tCOM5:\t"), std::string::npos) << listed.out;
-  ASSERT_TRUE(server.Accept());  // the probe
-  server.Drop();
+  ASSERT_TRUE(server.Accept(kWaitMs));  // the probe
 
   const size_t rows = CountOf(expected.rows, "\n") - 1;
   BackgroundProgram reader(
       {BinPath("tavik-decode"), "--port", "COM5:", "--count", std::to_string(rows)});
-  ASSERT_TRUE(server.Accept());
+  ASSERT_TRUE(server.Accept(kWaitMs));
   // The connection drops between two lines; the rest comes over the next one.
   const size_t half = expected.capture.find('\n', expected.capture.size() / 2) + 1;
   ASSERT_TRUE(server.Send(expected.capture.substr(0, half)));
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  server.Drop();
-  ASSERT_TRUE(server.Accept());
+  ASSERT_TRUE(server.Accept(kWaitMs));  // drops the connection; the reader comes again
   ASSERT_TRUE(server.Send(expected.capture.substr(half) + "\r\n" + FixLine(59)));
   const ProgramResult result = reader.Finish(0, kWaitMs);
   EXPECT_EQ(result.exit_status, 0) << result.err;
@@ -308,12 +236,13 @@ TEST(TavikDecodeLink, GpsdGivesTheRowsOfTheFileAndComesBackAfterARestart) {
   TempPortsFolder ports;
   Pty receiver;
   ASSERT_TRUE(receiver.ok() && receiver.MakeRaw());
-  const int port_number = FreeLoopbackPort();
+  // A free port: the one a server of our own had.
+  const int port_number = LoopbackServer().port();
   const std::string port = std::to_string(port_number);
   // Read-only (-b): gpsd sends nothing to the receiver; no control socket, no service.
   const std::vector<std::string> gpsd_argv{kGpsd, "-N", "-n", "-b", "-S", port, receiver.device()};
   auto gpsd = std::make_unique<BackgroundProgram>(gpsd_argv);
-  ASSERT_TRUE(WaitUntil([&] { return Answers(port_number); })) << gpsd->ErrorsSoFar();
+  ASSERT_TRUE(WaitUntil([&] { return LoopbackAnswers(port_number); })) << gpsd->ErrorsSoFar();
   ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM9", "gpsd://127.0.0.1:" + port + "\n"));
   BackgroundProgram reader({BinPath("tavik-decode"), "--port", "COM9:", "--timeout", "100"});
 
