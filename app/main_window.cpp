@@ -73,6 +73,7 @@ MainWindow::MainWindow(AppState* app, const DialogTemplate& dialog)
     readout->installEventFilter(this);
     readout->setContextMenuPolicy(Qt::NoContextMenu);
   }
+  link_state_ = std::make_unique<LinkStateView>(this, app_);
   InitMainWindowState(app_, HandleOf(this));
   FitTemplateToTexts(this, dialog, WidestReadouts(app_->display.formats));
 }
@@ -128,6 +129,7 @@ bool MainWindow::Dispatch(QEvent* event) {
       const auto* message = static_cast<WindowMessageEvent*>(event);
       FixDisplayRefresh(&app_->display, HandleOf(this), static_cast<uint32_t>(message->wparam()),
                         SetReadoutText, nullptr);
+      link_state_->Check();
       return true;
     }
     case kRecordingFailedEvent: {
@@ -157,6 +159,7 @@ void MainWindow::OnTimer(int timer_id) {
   if (timer_id != keep_awake_timer_) return;
   ResetSystemIdleTimer();
   if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Tick();
+  link_state_->Check();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -201,11 +204,13 @@ void MainWindow::StartKeepAwakeTimer() {
   StopTimer();  // one timer kKeepAwakeTimerId at most, as a window timer id is
   keep_awake_timer_ = startTimer(kKeepAwakePeriodMs);
   if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Hold();
+  link_state_->Started();
 }
 
 void MainWindow::KillKeepAwakeTimer() {
   StopTimer();
   if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Release();
+  link_state_->Stopped();
 }
 
 void MainWindow::StopTimer() {

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 #include "app/app_state.h"
 #include "app/command_shell.h"
+#include "app/link_state_view.h"
 #include "res/resource_tables.h"
 
 inline constexpr int kKeepAwakeTimerId = 1;
@@ -50,4 +52,5 @@ class MainWindow : public QWidget, public CommandShell {
   AppState* app_;
   int keep_awake_timer_ = 0;  // Qt's id of timer kKeepAwakeTimerId; 0 while stopped
   bool told_display_off_unavailable_ = false;  // said once per run, not at every try
+  std::unique_ptr<LinkStateView> link_state_;  // runs with the keep-awake timer, as the link
 };

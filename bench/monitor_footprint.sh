@@ -1,28 +1,44 @@
 #!/usr/bin/env bash
-# Peak memory and CPU time of tavik-decode --port reading a 1 Hz simulated receiver.
-# Usage: bench/monitor_footprint.sh [SECONDS] (default 60); needs /usr/bin/time.
+# Peak memory, CPU time and wake-ups of tavik-decode --port reading a 1 Hz simulated
+# receiver whose bytes come at the pace of a real line.
+# Usage: bench/monitor_footprint.sh [SECONDS [BAUD]] (defaults 60, 9600).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
+baud=${2:-9600}
 bin=build/bin
 config=$(mktemp -d)
-trap 'kill "$sim" 2>/dev/null || true; rm -rf "$config"' EXIT
+trap 'kill "$sim" "${reader:-}" 2>/dev/null || true; rm -rf "$config"' EXIT
 export XDG_CONFIG_HOME=$config
 
-"$bin/tavik-sim" --port COM1: 2>/dev/null &
+"$bin/tavik-sim" --port COM1: --baud "$baud" 2>/dev/null &
 sim=$!
 while [ ! -L "$config/tavik/ports/COM1" ]; do sleep 0.05; done
 
-# One fix per second: the count ends the run after about SECONDS seconds.
-report=$config/time.txt
+"$bin/tavik-decode" --port COM1: >"$config/rows.csv" &
+reader=$!
 start=$(date +%s.%N)
-/usr/bin/time -v -o "$report" "$bin/tavik-decode" --port COM1: --count "$seconds" \
-  >"$config/rows.csv"
-seconds=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
+sleep "$seconds"
+# Taken from the live process: run time in nanoseconds (start-up included) and the
+# times each thread gave up the processor to wait, each wait being followed by a wake-up.
+# The reader thread is the one that is not the main thread.
+cpu_ns=0
+waits=0
+reader_waits=0
+for task in /proc/$reader/task/*; do
+  read -r run _ <"$task/schedstat"
+  cpu_ns=$((cpu_ns + run))
+  task_waits=$(sed -n 's/^voluntary_ctxt_switches:\s*//p' "$task/status")
+  waits=$((waits + task_waits))
+  [ "${task##*/}" = "$reader" ] || reader_waits=$((reader_waits + task_waits))
+done
+rss=$(sed -n 's/^VmHWM:\s*\([0-9]*\).*/\1/p' "/proc/$reader/status")
+elapsed=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
+kill -INT "$reader"
+wait "$reader" || true
 rows=$(($(wc -l <"$config/rows.csv") - 1))
-rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$report")
-user=$(sed -n 's/.*User time (seconds): //p' "$report")
-system=$(sed -n 's/.*System time (seconds): //p' "$report")
-awk -v s="$seconds" -v u="$user" -v y="$system" -v r="$rss" -v n="$rows" 'BEGIN {
-  printf "fixes: %d in %.1f s\npeak RSS: %d kB\nCPU: %.0f ms total, %.3f ms per second\n",
-         n, s, r, (u + y) * 1000, (u + y) * 1000 / s }'
+awk -v s="$elapsed" -v c="$cpu_ns" -v r="$rss" -v n="$rows" -v w="$waits" -v t="$reader_waits" \
+  -v b="$baud" 'BEGIN {
+  printf "fixes: %d in %.1f s at %d baud\npeak RSS: %d kB\n", n, s, b, r
+  printf "CPU: %.1f ms total, %.3f ms per second\n", c / 1e6, c / 1e6 / s
+  printf "wake-ups: %d, %.1f per second (reader thread %.1f)\n", w, w / s, t / s }'

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "platform/monotonic_clock.h"
 #include "platform/wide_format.h"
 #include "res/string_table.h"
 
@@ -62,6 +63,7 @@ void FixDisplayInit(FixDisplay* display, WindowHandle window, const ReadoutForma
   display->last_time = display->last_latitude = display->last_longitude = 0.0;
   display->last_altitude = display->last_easting = display->last_northing = 0.0;
   display->window = window;
+  display->last_fix_ms.store(0, std::memory_order_relaxed);
 
   const ReadoutFormats none{};
   const ReadoutFormats& given = formats != nullptr ? *formats : none;
@@ -81,6 +83,7 @@ void FixDisplayOnFix(double time, double latitude, double longitude, double alti
                      double northing, double easting, void* context) {
   auto* display = static_cast<FixDisplay*>(context);
   if (display == nullptr) return;
+  display->last_fix_ms.store(MonotonicMs(), std::memory_order_relaxed);
 
   // The last values are only written by this thread, so they are compared unlocked.
   uint32_t changes = 0;

@@ -1,6 +1,7 @@
 // Decides which read-outs a fix changes, formats them and records waypoints.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "gpx/gpx_recorder.h"
@@ -53,6 +54,9 @@ struct FixDisplay {
   double last_time, last_latitude, last_longitude, last_altitude, last_easting, last_northing;
   WindowHandle window;
   ReadoutFormats formats;  // chosen at initialisation, read-only afterwards
+  // MonotonicMs() of the last accepted fix, 0 before the first; set by the reader
+  // thread, read by whoever watches whether the read-outs are live.
+  std::atomic<int64_t> last_fix_ms;
 };
 
 // Sets the text of control `id` of `window`; the front-end supplies it.
@@ -64,7 +68,8 @@ using SetControlText = void (*)(WindowHandle window, int id, const char16_t* tex
 // argument; otherwise, and for a null `formats` or entry, the program's own string
 // of that id is used.
 void FixDisplayInit(FixDisplay* display, WindowHandle window, const ReadoutFormats* formats);
-// The FixCallback; `display` is the FixDisplay. Runs on the reader thread.
+// The FixCallback; `display` is the FixDisplay. Runs on the reader thread. Every fix
+// counts as accepted (last_fix_ms), also one that changes no read-out.
 void FixDisplayOnFix(double time, double latitude, double longitude, double altitude,
                      double northing, double easting, void* display);
 // Sets the controls of the bits in `change_bits` to their texts through `set_text`.

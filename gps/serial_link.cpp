@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstring>
 
 #include "platform/text_convert.h"
 
@@ -49,6 +50,24 @@ void SerialLinkReset(SerialLink* link) {
   link->port = kInvalidSerialPort;
   link->timeouts = SerialTimeouts{};
   link->waker = kNoSerialWaker;
+  link->port_name[0] = '\0';
+  link->baud_rate = link->data_bits = link->parity = link->stop_bits = nullptr;
+  link->last_bytes_ms.store(0, std::memory_order_relaxed);
+}
+
+int64_t SerialLinkLastBytesMs(const SerialLink* link) {
+  return link != nullptr ? link->last_bytes_ms.load(std::memory_order_relaxed) : 0;
+}
+
+int SerialLinkApplySettings(SerialLink* link, SerialPort port) {
+  if (link == nullptr || link->baud_rate == nullptr || link->data_bits == nullptr ||
+      link->parity == nullptr || link->stop_bits == nullptr) {
+    return 0;
+  }
+  // A network source has no line to set.
+  if (SerialPortIsNetwork(port)) return 1;
+  return SerialPortSetLine(port, link->baud_rate->value, link->data_bits->value,
+                           link->parity->value, link->stop_bits->value);
 }
 
 int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
@@ -61,14 +80,21 @@ int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const Setting
     errno = EINVAL;
     return 0;
   }
+  if (strlen(port_name) >= sizeof link->port_name) {
+    errno = EINVAL;
+    return 0;
+  }
   link->port = SerialPortOpen(port_name);
   if (link->port == kInvalidSerialPort) return 0;
 
+  strcpy(link->port_name, port_name);
+  link->baud_rate = baud_rate;
+  link->data_bits = data_bits;
+  link->parity = parity;
+  link->stop_bits = stop_bits;
   link->timeouts = SerialTimeoutsFor(timeout_ms);
   link->waker = SerialWakerCreate();
-  if (link->waker == kNoSerialWaker ||
-      !SerialPortSetLine(link->port, baud_rate->value, data_bits->value, parity->value,
-                         stop_bits->value)) {
+  if (link->waker == kNoSerialWaker || !SerialLinkApplySettings(link, link->port)) {
     const int error = errno;
     SerialLinkClose(link);
     errno = error;

@@ -1,6 +1,7 @@
 // A serial line read by a thread of its own that cuts the bytes into lines.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "gps/line_handler.h"
@@ -16,6 +17,16 @@ struct SerialLink {
   RunningFlag running;      // nonzero while the reader is to go on
   SerialTimeouts timeouts;  // set by open from its time-out, read by the reader
   SerialWaker waker;        // ends the reader's read in progress when the link closes
+  // What open was given, so the reader can open the port again when its device comes
+  // back after it was gone.
+  char port_name[kDevicePathSize];
+  const SettingEntry* baud_rate;
+  const SettingEntry* data_bits;
+  const SettingEntry* parity;
+  const SettingEntry* stop_bits;
+  // MonotonicMs() when the reader last received bytes (0: none since open); anyone may
+  // read it at any time.
+  std::atomic<int64_t> last_bytes_ms;
 };
 
 // The 8-bit form of the five texts of a wide open.
@@ -46,6 +57,14 @@ int SerialLinkOpenWide(SerialLink* link, const char16_t* port_name, const char16
 int SerialLinkClose(SerialLink* link);
 // Writes all bytes within the link's write time-out; 1 when all were written.
 int SerialLinkWrite(SerialLink* link, const void* bytes, uint32_t count);
+// Applies the link's four settings to `port`; a network source takes none. Returns 1;
+// 0 when the line refuses them or the link has none.
+int SerialLinkApplySettings(SerialLink* link, SerialPort port);
+// MonotonicMs() when the link last received bytes; 0 when none came since it was opened,
+// and for a null link.
+int64_t SerialLinkLastBytesMs(const SerialLink* link);
 // The reader thread's routine: reads, cuts lines, hands them to the line handler until
-// the running flag is cleared. Returns 0.
+// the running flag is cleared. When the device goes away (unplugged, out of range, a
+// connection dropped) it lets the port go and opens the same port name with the same
+// settings again, once a second, until it succeeds or the link closes. Returns 0.
 int32_t SerialLinkReader(void* link);

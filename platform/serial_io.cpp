@@ -20,13 +20,15 @@ constexpr int32_t kReadChunk = 1023;
 constexpr uint32_t kWriteSlice = 256;
 
 constexpr int64_t kNsPerMs = 1000000;
-// How long a partial read lets more bytes gather: an eighth of the interval, at most
-// 20 ms, so a 1 Hz receiver wakes the reader a few dozen times a second, not hundreds.
-constexpr int64_t kNapFractionOfInterval = 8;
-constexpr int64_t kNapMaxMs = 20;
-// A read that brings fewer bytes than this comes from a slow line; faster streams
-// fill the buffer by themselves and are read without a pause.
-constexpr ssize_t kSlowLineBytes = 32;
+// A read looks at the line now and then instead of waking for every few bytes that a
+// slow line brings (a receiver at 9600 baud hands over a byte or two at a time). A
+// quiet line is looked at every quarter of the interval, at most every kQuietLookMs;
+// a busy one when, at the rate its bytes came, the buffer would be full, but never
+// sooner than kBusyLookMinMs. The driver keeps the bytes meanwhile, and a read never
+// returns early: only a little late, by at most one look.
+constexpr int64_t kQuietLookMs = 500;
+constexpr int64_t kIntervalLooks = 4;
+constexpr int64_t kBusyLookMinMs = 10;
 
 int64_t NowNs() {
   timespec now;
@@ -66,11 +68,25 @@ void SerialWakerWake(SerialWaker waker) {
   if (waker >= 0) (void)!write(waker, &one, sizeof one);
 }
 
-void SerialWakerWait(SerialWaker waker, uint64_t ms) {
-  const int64_t deadline = NowNs() + static_cast<int64_t>(ms) * kNsPerMs;
+namespace {
+
+// Waits until `deadline` unless the waker is woken; true when it was.
+bool WokenBefore(SerialWaker waker, int64_t deadline) {
   pollfd wait{waker, POLLIN, 0};
-  while (poll(&wait, 1, Remaining(deadline)) < 0 && errno == EINTR) {
+  for (;;) {
+    const int ready = poll(&wait, 1, Remaining(deadline));
+    if (ready >= 0) return ready > 0 && wait.revents != 0;
+    if (errno != EINTR) return false;
   }
+}
+
+}  // namespace
+
+int SerialWakerWait(SerialWaker waker, uint64_t ms) {
+  const int64_t left = ms < static_cast<uint64_t>(INT64_MAX / kNsPerMs / 2)
+                           ? static_cast<int64_t>(ms) * kNsPerMs
+                           : INT64_MAX / 2;
+  return WokenBefore(waker, NowNs() + left) ? 1 : 0;
 }
 
 void SerialWakerClose(SerialWaker waker) {
@@ -79,17 +95,25 @@ void SerialWakerClose(SerialWaker waker) {
 
 namespace {
 
-// A slow line (a receiver at 4800 or 9600 baud) would wake the reader for every byte
-// or two. Letting the bytes gather for a fraction of the interval first costs no data
-// (the driver buffers them) and delays a line end by at most that fraction. Returns
-// true when the link was woken for closing meanwhile.
-bool NapForMoreBytes(const SerialTimeouts& timeouts, int64_t total_deadline, SerialWaker waker) {
-  const int64_t nap_end =
-      NowNs() +
-      std::min<int64_t>(timeouts.read_interval_ms / kNapFractionOfInterval, kNapMaxMs) * kNsPerMs;
-  pollfd wait = {waker, POLLIN, 0};
-  const int ready = poll(&wait, 1, Remaining(std::min(nap_end, total_deadline)));
-  return ready > 0 && wait.revents != 0;
+// Takes what has arrived, without waiting: the count (0: nothing yet), or -1 when the
+// line hung up, the device is gone or the connection was closed.
+int32_t TakeArrived(SerialPort port, char* bytes, uint32_t room) {
+  pollfd look{port, POLLIN | POLLRDHUP, 0};
+  int ready;
+  while ((ready = poll(&look, 1, 0)) < 0 && errno == EINTR) {
+  }
+  if (ready < 0) return -1;
+  if (ready == 0) return 0;
+  const short gone = POLLHUP | POLLERR | POLLNVAL | POLLRDHUP;
+  if ((look.revents & POLLIN) == 0) return (look.revents & gone) != 0 ? -1 : 0;
+  const ssize_t count = read(port, bytes, room);
+  if (count > 0) return static_cast<int32_t>(count);
+  if (count < 0) return errno == EINTR || errno == EAGAIN ? 0 : -1;
+  return (look.revents & gone) != 0 ? -1 : 0;
+}
+
+int64_t Clamp(int64_t value, int64_t low, int64_t high) {
+  return std::max(low, std::min(value, high));
 }
 
 }  // namespace
@@ -98,36 +122,38 @@ int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* bu
                        SerialWaker waker) {
   if (port < 0 || buffer == nullptr) return -1;
   auto* bytes = static_cast<char*>(buffer);
+  const int64_t start = NowNs();
   const int64_t total_deadline =
-      NowNs() + static_cast<int64_t>(SerialReadBoundMs(timeouts, max)) * kNsPerMs;
-  int64_t deadline = total_deadline;
+      start + static_cast<int64_t>(SerialReadBoundMs(timeouts, max)) * kNsPerMs;
+  const int64_t interval = static_cast<int64_t>(timeouts.read_interval_ms) * kNsPerMs;
+  const int64_t quiet_look =
+      std::max<int64_t>(
+          1, std::min<int64_t>(kQuietLookMs, timeouts.read_interval_ms / kIntervalLooks)) *
+      kNsPerMs;
   uint32_t got = 0;
-  while (got < max) {
-    pollfd waits[2] = {{port, POLLIN, 0}, {waker, POLLIN, 0}};
-    const int ready = poll(waits, 2, Remaining(deadline));
-    if (ready < 0) {
-      if (errno == EINTR) continue;
-      break;
+  int64_t last_look = start;
+  int64_t last_bytes_seen = start;
+  for (;;) {
+    const int32_t taken = got < max ? TakeArrived(port, bytes + got, max - got) : 0;
+    const int64_t now = NowNs();
+    if (taken < 0) return got > 0 ? static_cast<int32_t>(got) : -1;
+    got += static_cast<uint32_t>(taken);
+    if (got == max) return static_cast<int32_t>(got);
+    // The interval runs from the last byte received (as far as a look can tell: never
+    // earlier than it came), within the total bound.
+    if (taken > 0) last_bytes_seen = now;
+    const int64_t deadline =
+        got > 0 ? std::min(total_deadline, last_bytes_seen + interval) : total_deadline;
+    if (now >= deadline) return static_cast<int32_t>(got);
+    int64_t look = quiet_look;
+    if (taken > 0) {
+      const int64_t elapsed = std::max<int64_t>(now - last_look, 1);
+      look = Clamp(static_cast<int64_t>(max - got) * elapsed / taken, kBusyLookMinMs * kNsPerMs,
+                   quiet_look);
     }
-    if (ready == 0 || waits[1].revents != 0) return static_cast<int32_t>(got);
-    const pollfd& wait = waits[0];
-    const ssize_t count = read(port, bytes + got, max - got);
-    if (count > 0) {
-      got += static_cast<uint32_t>(count);
-      // The interval runs from the last byte received, within the total bound.
-      const int64_t interval_end = NowNs() + timeouts.read_interval_ms * kNsPerMs;
-      deadline = interval_end < total_deadline ? interval_end : total_deadline;
-      if (got < max && count < kSlowLineBytes && NapForMoreBytes(timeouts, total_deadline, waker))
-        break;
-      continue;
-    }
-    if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    // Nothing to read although poll said so: the line hung up or the device is gone.
-    if (count == 0 && (wait.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0) continue;
-    break;
+    last_look = now;
+    if (WokenBefore(waker, std::min(deadline, now + look))) return static_cast<int32_t>(got);
   }
-  if (got == max) return static_cast<int32_t>(got);
-  return got > 0 ? static_cast<int32_t>(got) : -1;
 }
 
 int32_t SerialPortWrite(SerialPort port, const SerialTimeouts& timeouts, const void* bytes,

@@ -8,6 +8,11 @@
 using SerialPort = int;
 inline constexpr SerialPort kInvalidSerialPort = -1;
 
+// Ends a read or a connection in progress early, from another thread (see
+// SerialWakerCreate). An eventfd, or kNoSerialWaker.
+using SerialWaker = int;
+inline constexpr SerialWaker kNoSerialWaker = -1;
+
 // Room for any device path ResolvePortName produces, terminator included.
 inline constexpr size_t kDevicePathSize = 4096;
 
@@ -26,7 +31,18 @@ int PortsFolder(char* folder, size_t size);
 // without waiting for modem lines. Returns kInvalidSerialPort when the name does not
 // resolve (errno EINVAL), the device is absent (ENOENT) or not a terminal (ENOTTY),
 // anyone holds it (EBUSY), or the open is refused (EACCES, ...).
-SerialPort SerialPortOpen(const char* name);
+// A network source's connection ends early when `waker` is woken.
+SerialPort SerialPortOpen(const char* name, SerialWaker waker = kNoSerialWaker);
+
+// A ports-folder entry may be a small text file instead of a link to a device, its
+// first line naming a network source: "gpsd://HOST[:PORT]" (gpsd's raw NMEA watch,
+// port 2947 by default) or "tcp://HOST:PORT" (NMEA over TCP, as phones and boat
+// multiplexers serve it). SerialPortOpen connects to it, within a few seconds or until
+// `waker` is woken (ECANCELED); a file holding anything else is refused with ENOTTY.
+SerialPort NetworkPortOpen(const char* entry, SerialWaker waker);
+// 1 when the port is a network source: it takes no line settings and nobody holds it
+// exclusively.
+int SerialPortIsNetwork(SerialPort port);
 
 // Releases the port and its exclusive hold; does nothing for kInvalidSerialPort.
 void SerialPortClose(SerialPort port);
@@ -54,22 +70,21 @@ SerialTimeouts SerialTimeoutsFor(int32_t timeout_ms);
 // The latest a read of `max` bytes returns: multiplier * max + constant.
 uint64_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max);
 
-// Ends a read in progress early, from another thread: a close need not wait out the
-// read's time-out. An eventfd, or kNoSerialWaker.
-using SerialWaker = int;
-inline constexpr SerialWaker kNoSerialWaker = -1;
+// A close need not wait out a read's time-out: waking the waker ends it.
 SerialWaker SerialWakerCreate();
 // Makes every read and wait on the waker return at once, now and later.
 void SerialWakerWake(SerialWaker waker);
-// Waits up to `ms` unless the waker has been woken.
-void SerialWakerWait(SerialWaker waker, uint64_t ms);
+// Waits up to `ms` unless the waker has been woken. Returns 1 when it was woken.
+int SerialWakerWait(SerialWaker waker, uint64_t ms);
 void SerialWakerClose(SerialWaker waker);
 
 // Reads up to `max` bytes. Returns when `max` bytes have arrived, when more than the
 // interval passes between two bytes, or at the latest after SerialReadBoundMs, with
 // the count received (0 when nothing came); at once, with what it has, when `waker` is
 // woken. Returns -1 when the read failed with nothing received (the line hung up, the
-// device is gone, ...).
+// device is gone, the connection was closed, ...). It does not wake for every byte of
+// a slow line: it looks at the line a few times a second and may return a little
+// after one of those conditions, never before.
 int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer, uint32_t max,
                        SerialWaker waker = kNoSerialWaker);
 

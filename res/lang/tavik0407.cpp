@@ -1,5 +1,6 @@
 // The German language module: the program's strings, windows and menu in German.
 // tavik loads it as tavik0407.dll from beside its own program file.
+#include "res/link_state_strings.h"
 #include "res/resource_tables.h"
 
 namespace {
@@ -45,6 +46,9 @@ constexpr StringResource kStrings[] = {
     MakeString(IDS_DATA_BITS_LIST_NAME, u"Datenbits"),
     MakeString(IDS_PARITY_LIST_NAME, u"Parit\u00e4t"),
     MakeString(IDS_STOP_BITS_LIST_NAME, u"Stoppbits"),
+    MakeString(IDS_NO_DATA_FOR, u"keine Daten vom Empf\u00e4nger seit %1 s"),
+    MakeString(IDS_NO_POSITION_FOR, u"Daten ohne Position seit %1 s"),
+    MakeString(IDS_NOT_LIVE, u"angehalten, nicht aktuell"),
 };
 
 constexpr uint32_t kReadout = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_READONLY;

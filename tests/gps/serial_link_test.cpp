@@ -7,12 +7,15 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/support/pty.h"
+#include "tests/support/termios2_readback.h"
 
 namespace {
 
@@ -313,6 +316,44 @@ TEST_F(SerialLinkTest, AHungUpLineNeitherSpinsNorDelaysClose) {
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - close_start).count(),
       1000)
       << "close waits out a whole read time-out";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SerialLinkReplug, TheSamePortNameIsOpenedAgainWithTheSameSettings) {
+  TempPortsFolder ports;
+  auto first = std::make_unique<Pty>();
+  ASSERT_TRUE(first->ok() && first->MakeRaw() && ports.Link(4, first->device()));
+  SerialLink link;
+  Collector collector;
+  ASSERT_EQ(SerialLinkOpenNarrow(&link, "COM4:", "4800", "8", "N", "1", kShortTimeout,
+                                 Collector::Handle, &collector),
+            1);
+  ASSERT_TRUE(first->Write("one\n"));
+  EXPECT_EQ(collector.WaitFor(1), (Lines{"one"}));
+  // Unplugged while a line is half sent, and back under the same name on another device.
+  ASSERT_TRUE(first->Write("cut"));
+  first.reset();
+  Pty second;
+  ASSERT_TRUE(second.ok() && second.MakeRaw());
+  std::filesystem::remove(ports.folder() + "/COM4");
+  ASSERT_TRUE(ports.Link(4, second.device()));
+  std::atomic<bool> read_again{false};
+  std::thread receiver([&] {
+    while (!read_again) {
+      second.Write("two\n");
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  });
+  const Lines lines = collector.WaitFor(2);
+  read_again = true;
+  receiver.join();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "two") << "a line cut off by the unplugging is dropped";
+  EXPECT_EQ(ReadBackSpeed(second.master()), 4800);
+  EXPECT_EQ(SerialLinkClose(&link), 1);
 }
 
 }  // namespace

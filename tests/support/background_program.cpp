@@ -48,6 +48,12 @@ std::string BackgroundProgram::OutputSoFar() const {
   return out;
 }
 
+std::string BackgroundProgram::ErrorsSoFar() const {
+  std::string err;
+  ReadWholeFile(dir_.File("err"), &err);
+  return err;
+}
+
 ProgramResult BackgroundProgram::Finish(int signal, int timeout_ms) {
   ProgramResult result;
   if (pid_ <= 0) return result;

@@ -20,8 +20,9 @@ class BackgroundProgram {
 
   bool started() const { return pid_ > 0; }
   pid_t pid() const { return pid_; }
-  // What it has written to standard output so far.
+  // What it has written to standard output / standard error so far.
   std::string OutputSoFar() const;
+  std::string ErrorsSoFar() const;
   // Sends `signal` (0: none) and waits up to `timeout_ms` for it to end; a program still
   // running then is killed and reported with exit_status -1 and signal SIGKILL.
   ProgramResult Finish(int signal, int timeout_ms);

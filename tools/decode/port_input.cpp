@@ -14,6 +14,9 @@
 #include "app/open_failure_text.h"
 #include "gps/gps_port.h"
 #include "platform/text_convert.h"
+#include "platform/monotonic_clock.h"
+#include "platform/serial_port.h"
+#include "tools/decode/liveness_report.h"
 
 namespace {
 
@@ -25,11 +28,13 @@ struct FixCounter {
   int64_t limit;  // 0: no limit
   int64_t seen;   // touched only on the reader thread
   int done_fd;
+  std::atomic<int64_t> last_fix_ms;  // MonotonicMs() of the last fix, 0 before the first
 };
 
 void CountFix(double time, double latitude, double longitude, double altitude, double northing,
               double easting, void* context) {
   auto* counter = static_cast<FixCounter*>(context);
+  counter->last_fix_ms.store(MonotonicMs(), std::memory_order_relaxed);
   if (counter->limit > 0 && counter->seen >= counter->limit) return;
   counter->sink(time, latitude, longitude, altitude, northing, easting, counter->sink_context);
   fflush(counter->out);
@@ -66,7 +71,7 @@ int ReadPort(const DecodeOptions& options, FixCallback on_fix, void* fix_context
     return 1;
   }
 
-  FixCounter counter{on_fix, fix_context, out, options.count, 0, done_pipe[1]};
+  FixCounter counter{on_fix, fix_context, out, options.count, 0, done_pipe[1], {0}};
   GpsPort port;
   GpsPortReset(&port);
   int status = 0;
@@ -77,8 +82,17 @@ int ReadPort(const DecodeOptions& options, FixCallback on_fix, void* fix_context
     ReportOpenFailure(options.port.c_str(), errno);
     status = 1;
   } else {
+    // Until a stop signal or the last fix wanted, say when the receiver stops giving
+    // positions and when they come again.
+    LivenessReport liveness;
+    LivenessReportStart(&liveness, stderr);
     pollfd waits[2] = {{signal_fd, POLLIN, 0}, {done_pipe[0], POLLIN, 0}};
-    while (poll(waits, 2, -1) < 0 && errno == EINTR) {
+    int look_ms = 0;
+    for (;;) {
+      const int ready = poll(waits, 2, look_ms);
+      if (ready > 0 || (ready < 0 && errno != EINTR)) break;
+      look_ms = LivenessReportCheck(&liveness, SerialLinkLastBytesMs(&port.link),
+                                    counter.last_fix_ms.load(std::memory_order_relaxed));
     }
     GpsPortClose(&port);
   }

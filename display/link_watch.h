@@ -1,0 +1,24 @@
+// Tells whether the read-outs are live: while a link is open, a fix must have been
+// accepted within the last kStaleAfterMs, or the read-outs are stale; when the link
+// last received bytes tells why: nothing came from the receiver, or data came
+// without a position.
+#pragma once
+
+#include <cstdint>
+
+// Longer than a read may take (3023 ms at the link's time-out of 2000 ms), so a
+// receiver that sends is always seen sending within it.
+inline constexpr int64_t kStaleAfterMs = 5000;
+
+enum LinkLiveness : int32_t {
+  LINK_LIVE = 0,
+  LINK_NO_DATA = 1,      // nothing from the receiver
+  LINK_NO_POSITION = 2,  // data, but no accepted fix
+};
+
+// Given the times (in MonotonicMs) of the link's open, its last bytes and the last
+// accepted fix (0: none), returns the liveness at `now_ms` and, when stale, how long
+// in `stale_ms`: since the last bytes for LINK_NO_DATA, since the last fix (or the
+// open) for LINK_NO_POSITION.
+LinkLiveness LinkLivenessAt(int64_t now_ms, int64_t opened_ms, int64_t last_bytes_ms,
+                            int64_t last_fix_ms, int64_t* stale_ms);

@@ -1,0 +1,9 @@
+#include "platform/monotonic_clock.h"
+
+#include <ctime>
+
+int64_t MonotonicMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
