@@ -57,10 +57,10 @@ env -u QT_QPA_PLATFORMTHEME -u WAYLAND_DISPLAY LANG=de_DE.UTF-8 LC_ALL= LC_MESSA
   "$usr/bin/tavik" 2>"$scratch/tavik.err" &
 tavik_pid=$!
 for _ in $(seq 100); do
-  xdotool search --pid "$tavik_pid" --class tavik >/dev/null 2>&1 && break
+  xdotool search --all --pid "$tavik_pid" --class tavik >/dev/null 2>&1 && break
   sleep 0.1
 done
-xdotool search --pid "$tavik_pid" --class tavik >/dev/null 2>&1 || fail "no window"
+xdotool search --all --pid "$tavik_pid" --class tavik >/dev/null 2>&1 || fail "no window"
 kill -TERM "$tavik_pid"
 status=0
 wait "$tavik_pid" || status=$?
