@@ -398,6 +398,14 @@ exit 0
 @@ platform-hangup-spins platform/serial_io.cpp
 - if (count == 0 && (wait.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0) continue;
 + if (count == 0) continue;
+@@ platform-read-interval-ignored platform/serial_io.cpp
+- got > 0 ? std::min(total_deadline, last_bytes_seen + interval) : total_deadline;
++ total_deadline;
+@@ platform-hangup-spins platform/serial_io.cpp
+- const short gone = POLLHUP | POLLERR | POLLNVAL | POLLRDHUP;
++ const short gone = 0;
+- if (count < 0) return errno == EINTR || errno == EAGAIN ? 0 : -1;
++ if (count < 0) return 0;
 @@ platform-utf8-lead-byte platform/text_convert.cpp
 - {0, 0, 0xC0, 0xE0, 0xF0}
 + {0, 0, 0xC0, 0xE0, 0xE0}
