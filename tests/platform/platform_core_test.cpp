@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -154,9 +155,12 @@ TEST(Lock, GuardsDataSharedByTwoThreads) {
   LockInitialize(&lock);
   long counter = 0;
   auto work = [&] {
-    for (int i = 0; i < 100000; ++i) {
+    for (int i = 0; i < 500; ++i) {
       LockEnter(&lock);
-      ++counter;
+      const long seen = counter;
+      // Without the lock the other thread would read the same value meanwhile.
+      std::this_thread::sleep_for(std::chrono::microseconds(20));
+      counter = seen + 1;
       LockLeave(&lock);
     }
   };
@@ -164,7 +168,7 @@ TEST(Lock, GuardsDataSharedByTwoThreads) {
   work();
   other.join();
   LockDelete(&lock);
-  EXPECT_EQ(counter, 200000L);
+  EXPECT_EQ(counter, 1000L);
 }
 
 }  // namespace
