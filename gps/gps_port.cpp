@@ -63,7 +63,7 @@ void HandleGpsLine(const char* line, uint32_t /*length*/, void* context) {
   auto* port = static_cast<GpsPort*>(context);
   if (port == nullptr) return;
   GgaFix fix;
-  // DecodeGga (nmea/decode_gga.cpp) accepts only a GGA sentence with a position.
+  // DecodeGga (nmea/decode_gga.cpp); a line it does not take gives no fix.
   if (!DecodeGga(line, port->ellipsoid, &fix.time, &fix.latitude, &fix.longitude, &fix.altitude,
                  &fix.northing, &fix.easting)) {
     return;
