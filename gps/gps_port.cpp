@@ -29,6 +29,7 @@ int GpsPortOpenWide(GpsPort* port, const char16_t* port_name, const char16_t* ba
                     int32_t timeout_ms, int32_t ellipsoid, FixCallback callback,
                     void* callback_context) {
   if (!Prepare(port, ellipsoid, callback, callback_context)) return 0;
+  // The link's reader hands every line to HandleGpsLine below, with the port as context.
   return SerialLinkOpenWide(&port->link, port_name, baud_rate, data_bits, parity, stop_bits,
                             timeout_ms, HandleGpsLine, port);
 }
@@ -38,6 +39,7 @@ int GpsPortOpenNarrow(GpsPort* port, const char* port_name, const char* baud_rat
                       int32_t timeout_ms, int32_t ellipsoid, FixCallback callback,
                       void* callback_context) {
   if (!Prepare(port, ellipsoid, callback, callback_context)) return 0;
+  // The link's reader hands every line to HandleGpsLine below, with the port as context.
   return SerialLinkOpenNarrow(&port->link, port_name, baud_rate, data_bits, parity, stop_bits,
                               timeout_ms, HandleGpsLine, port);
 }
@@ -47,6 +49,7 @@ int GpsPortOpenEntries(GpsPort* port, const char* port_name, const SettingEntry*
                        const SettingEntry* stop_bits, int32_t timeout_ms, int32_t ellipsoid,
                        FixCallback callback, void* callback_context) {
   if (!Prepare(port, ellipsoid, callback, callback_context)) return 0;
+  // The link's reader hands every line to HandleGpsLine below, with the port as context.
   return SerialLinkOpenEntries(&port->link, port_name, baud_rate, data_bits, parity, stop_bits,
                                timeout_ms, HandleGpsLine, port);
 }
@@ -60,11 +63,14 @@ void HandleGpsLine(const char* line, uint32_t /*length*/, void* context) {
   auto* port = static_cast<GpsPort*>(context);
   if (port == nullptr) return;
   GgaFix fix;
+  // DecodeGga (nmea/decode_gga.cpp); a line it does not take gives no fix.
   if (!DecodeGga(line, port->ellipsoid, &fix.time, &fix.latitude, &fix.longitude, &fix.altitude,
                  &fix.northing, &fix.easting)) {
     return;
   }
   if (port->fix_callback != nullptr) {
+    // The opener's callback: FixDisplayOnFix (display/fix_display.cpp) in the window,
+    // CountFix (tools/decode/port_input.cpp) in tavik-decode.
     port->fix_callback(fix.time, fix.latitude, fix.longitude, fix.altitude, fix.northing,
                        fix.easting, port->fix_callback_context);
   }

@@ -24,7 +24,7 @@ void LineCutterFeed(LineCutter* cutter, const char* bytes, size_t count, LineHan
       if (cutter->length > 0) {
         cutter->line[cutter->length] = '\0';
         if (handler != nullptr && StillRunning(running)) {
-          handler(cutter->line, cutter->length, context);
+          handler(cutter->line, cutter->length, context);  // e.g. HandleGpsLine (gps_port.cpp)
         }
         cutter->length = 0;
       }

@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "gps/line_handler.h"
+#include "platform/serial_port.h"
 
-inline constexpr uint32_t kLineMax = 1023;
+inline constexpr uint32_t kLineMax = kSerialReadSize;
 
 // The part of a line received so far; it carries over from one read to the next.
 struct LineCutter {

@@ -103,6 +103,7 @@ int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const Setting
   link->running.store(1, std::memory_order_relaxed);
   link->line_handler = handler;
   link->line_handler_context = handler_context;
+  // The thread runs SerialLinkReader (serial_reader.cpp).
   if (!ThreadStart(&link->thread, SerialLinkReader, link)) {
     SerialLinkClose(link);
     errno = EAGAIN;

@@ -51,6 +51,7 @@ int32_t SerialLinkReader(void* argument) {
       continue;
     }
     if (count > 0) link->last_bytes_ms.store(MonotonicMs(), std::memory_order_relaxed);
+    // Each whole line goes to the link's handler: HandleGpsLine (gps_port.cpp) for a GPS port.
     LineCutterFeed(&cutter, received, static_cast<size_t>(count), link->line_handler,
                    link->line_handler_context, &link->running);
   }

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/serial_port.h"  // the parity and stop-bit codes the rows stand for
+
 struct SettingEntry {
   const char* text;  // what is listed, stored and looked up, e.g. "9600"
   int32_t value;     // the line parameter it stands for
@@ -14,13 +16,6 @@ inline constexpr int kParityCount = 3;
 inline constexpr int kStopBitsCount = 2;
 inline constexpr int kPortNameCount = 10;
 inline constexpr int kSettingTextCount = 5;  // port, baud rate, data bits, parity, stop bits
-
-// Parity codes and stop-bit codes of the serial driver interface.
-inline constexpr int32_t kNoParity = 0;
-inline constexpr int32_t kOddParity = 1;
-inline constexpr int32_t kEvenParity = 2;
-inline constexpr int32_t kOneStopBit = 0;
-inline constexpr int32_t kTwoStopBits = 2;
 
 extern const SettingEntry BaudRateTable[kBaudRateCount];
 extern const SettingEntry DataBitsTable[kDataBitsCount];

@@ -55,19 +55,20 @@ bool MakeFolders(char* path) {
 
 }  // namespace
 
-bool AppDataFolder(char* out, size_t size) {
+bool ConfigHomeFolder(char* out, size_t size) {
   if (out == nullptr || size == 0) return false;
   out[0] = '\0';
   const char* config_home = getenv("XDG_CONFIG_HOME");
-  if (IsAbsolute(config_home)) {
-    if (!CopyText(out, size, config_home)) return false;
-  } else {
-    char home[4096];
-    if (!HomeFolder(home, sizeof home)) return false;
-    const char* separator = home[strlen(home) - 1] == '/' ? "" : "/";
-    const int length = snprintf(out, size, "%s%s.config", home, separator);
-    if (length < 0 || static_cast<size_t>(length) >= size) return false;
-  }
+  if (IsAbsolute(config_home)) return CopyText(out, size, config_home);
+  char home[4096];
+  if (!HomeFolder(home, sizeof home)) return false;
+  const char* separator = home[strlen(home) - 1] == '/' ? "" : "/";
+  const int length = snprintf(out, size, "%s%s.config", home, separator);
+  return length >= 0 && static_cast<size_t>(length) < size;
+}
+
+bool AppDataFolder(char* out, size_t size) {
+  if (!ConfigHomeFolder(out, size)) return false;
   if (!MakeFolders(out)) {
     out[0] = '\0';
     return false;

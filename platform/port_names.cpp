@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/app_data_folder.h"
 #include "platform/serial_port.h"
 
 namespace {
@@ -14,13 +15,6 @@ constexpr const char* kBuiltInDevices[10] = {
     "/dev/rfcomm0", "/dev/serial0", "/dev/ttyAMA0", "/dev/ttyS1",   "/dev/gps0",
 };
 
-// The port number of "COMn:", or -1.
-int ComNumber(const char* name) {
-  if (strncmp(name, "COM", 3) != 0) return -1;
-  if (name[3] < '0' || name[3] > '9' || name[4] != ':' || name[5] != '\0') return -1;
-  return name[3] - '0';
-}
-
 // snprintf into a buffer; 1 when everything fitted.
 int Fits(int written, size_t size) {
   return written >= 0 && static_cast<size_t>(written) < size ? 1 : 0;
@@ -28,15 +22,17 @@ int Fits(int written, size_t size) {
 
 }  // namespace
 
+int ComNumber(const char* name) {
+  if (name == nullptr || strncmp(name, "COM", 3) != 0) return -1;
+  if (name[3] < '0' || name[3] > '9' || name[4] != ':' || name[5] != '\0') return -1;
+  return name[3] - '0';
+}
+
 int PortsFolder(char* folder, size_t size) {
   if (folder == nullptr || size == 0) return 0;
-  const char* config = getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && config[0] == '/') {
-    return Fits(snprintf(folder, size, "%s/tavik/ports", config), size);
-  }
-  const char* home = getenv("HOME");
-  if (home == nullptr || home[0] != '/') return 0;
-  return Fits(snprintf(folder, size, "%s/.config/tavik/ports", home), size);
+  char config[kDevicePathSize];
+  if (!ConfigHomeFolder(config, sizeof config)) return 0;
+  return Fits(snprintf(folder, size, "%s/tavik/ports", config), size);
 }
 
 int ResolvePortName(const char* name, char* device, size_t size) {

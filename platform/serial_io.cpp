@@ -13,8 +13,6 @@
 
 namespace {
 
-// The read size the multiplier is scaled by when T is turned into a multiplier.
-constexpr int32_t kReadChunk = 1023;
 // A tty reports room for writing once its queue is below this; never write more at once,
 // so a write does not block past its deadline.
 constexpr uint32_t kWriteSlice = 256;
@@ -48,7 +46,7 @@ int Remaining(int64_t deadline) {
 
 SerialTimeouts SerialTimeoutsFor(int32_t timeout_ms) {
   const uint32_t constant = timeout_ms > 0 ? static_cast<uint32_t>(timeout_ms) : 1;
-  uint32_t multiplier = constant / kReadChunk;
+  uint32_t multiplier = constant / kSerialReadSize;
   if (multiplier == 0) multiplier = 1;
   return SerialTimeouts{constant, multiplier, constant, multiplier, constant};
 }

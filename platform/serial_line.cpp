@@ -9,13 +9,6 @@
 
 namespace {
 
-// Parity and stop-bit codes of the serial driver interface (setting_tables.h).
-constexpr int32_t kNoParity = 0;
-constexpr int32_t kOddParity = 1;
-constexpr int32_t kEvenParity = 2;
-constexpr int32_t kOneStopBit = 0;
-constexpr int32_t kTwoStopBits = 2;
-
 struct SpeedCode {
   int32_t bits_per_second;
   tcflag_t code;
@@ -96,11 +89,21 @@ void MakeRaw(struct termios2* line) {
 
 }  // namespace
 
+int SerialCharacterFlags(int32_t data_bits, int32_t parity, int32_t stop_bits, uint32_t* flags) {
+  tcflag_t size = 0, parity_flags = 0, stop_flags = 0;
+  if (flags == nullptr || !SizeCodeOf(data_bits, &size) || !ParityFlagsOf(parity, &parity_flags) ||
+      !StopFlagsOf(stop_bits, &stop_flags)) {
+    return 0;
+  }
+  *flags = size | parity_flags | stop_flags;
+  return 1;
+}
+
 int SerialPortSetLine(SerialPort port, int32_t baud_rate, int32_t data_bits, int32_t parity,
                       int32_t stop_bits) {
-  tcflag_t size = 0, parity_flags = 0, stop_flags = 0;
-  if (port < 0 || baud_rate <= 0 || !SizeCodeOf(data_bits, &size) ||
-      !ParityFlagsOf(parity, &parity_flags) || !StopFlagsOf(stop_bits, &stop_flags)) {
+  uint32_t character = 0;
+  if (port < 0 || baud_rate <= 0 ||
+      !SerialCharacterFlags(data_bits, parity, stop_bits, &character)) {
     return 0;
   }
   struct termios2 line;
@@ -108,7 +111,7 @@ int SerialPortSetLine(SerialPort port, int32_t baud_rate, int32_t data_bits, int
 
   // An input speed of 0 in CIBAUD means "the same as the output speed".
   line.c_cflag &= ~(CBAUD | CIBAUD | CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
-  line.c_cflag |= SpeedCodeOf(baud_rate) | size | parity_flags | stop_flags;
+  line.c_cflag |= SpeedCodeOf(baud_rate) | character;
   line.c_ispeed = static_cast<speed_t>(baud_rate);
   line.c_ospeed = static_cast<speed_t>(baud_rate);
   MakeRaw(&line);

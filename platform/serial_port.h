@@ -16,6 +16,19 @@ inline constexpr SerialWaker kNoSerialWaker = -1;
 // Room for any device path ResolvePortName produces, terminator included.
 inline constexpr size_t kDevicePathSize = 4096;
 
+// The bytes a link asks for in one read, and the longest line it delivers.
+inline constexpr uint32_t kSerialReadSize = 1023;
+
+// Parity codes and stop-bit codes of the serial driver interface.
+inline constexpr int32_t kNoParity = 0;
+inline constexpr int32_t kOddParity = 1;
+inline constexpr int32_t kEvenParity = 2;
+inline constexpr int32_t kOneStopBit = 0;
+inline constexpr int32_t kTwoStopBits = 2;
+
+// The port number n of "COMn:", or -1 for any other name.
+int ComNumber(const char* name);
+
 // The device a port name stands for: the entry COMn in the ports folder
 // ($XDG_CONFIG_HOME/tavik/ports/, usually a symbolic link) when there is one, else the
 // built-in device of "COMn:"; a name starting with '/' is a device path as it stands.
@@ -23,8 +36,9 @@ inline constexpr size_t kDevicePathSize = 4096;
 // when the path does not fit.
 int ResolvePortName(const char* name, char* device, size_t size);
 
-// The folder that holds the COMn entries, without a trailing '/'. Returns 1; 0 when
-// neither XDG_CONFIG_HOME nor HOME gives a folder or the path does not fit.
+// The folder that holds the COMn entries, without a trailing '/': tavik/ports below
+// ConfigHomeFolder (app_data_folder.h). Returns 1; 0 when there is no such folder or
+// the path does not fit.
 int PortsFolder(char* folder, size_t size);
 
 // Opens a port for reading and writing, held exclusively (against other programs too),
@@ -54,6 +68,10 @@ void SerialPortClose(SerialPort port);
 // cannot take or when the driver refuses them.
 int SerialPortSetLine(SerialPort port, int32_t baud_rate, int32_t data_bits, int32_t parity,
                       int32_t stop_bits);
+// The character-size, parity and stop-bit flags of c_cflag (CSIZE, PARENB, PARODD,
+// CSTOPB) for data bits 5 to 8 and those codes. Returns 1; 0 for values the line
+// cannot take (mark and space parity, one and a half stop bits).
+int SerialCharacterFlags(int32_t data_bits, int32_t parity, int32_t stop_bits, uint32_t* flags);
 
 // Time-outs of a link, in milliseconds, derived from its time-out T.
 struct SerialTimeouts {
@@ -64,7 +82,8 @@ struct SerialTimeouts {
   uint32_t write_total_constant_ms;
 };
 
-// T' = T when T > 0, else 1; M = T' / 1023, at least 1; the record is {T', M, T', M, T'}.
+// T' = T when T > 0, else 1; M = T' / kSerialReadSize, at least 1; the record is {T', M, T', M,
+// T'}.
 SerialTimeouts SerialTimeoutsFor(int32_t timeout_ms);
 
 // The latest a read of `max` bytes returns: multiplier * max + constant.

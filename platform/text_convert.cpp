@@ -62,6 +62,15 @@ int DecodeUtf8(const char* in, size_t available, char32_t* code_point) {
   return length;
 }
 
+void EncodeUtf16(char32_t c, char16_t* out) {
+  if (Utf16Length(c) == 1) {
+    out[0] = static_cast<char16_t>(c);
+    return;
+  }
+  out[0] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+  out[1] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+}
+
 ptrdiff_t Utf16ToUtf8(char* out, size_t size, const char16_t* in, size_t max_in) {
   size_t total = 0, written = 0;
   bool fits = true;
@@ -100,14 +109,9 @@ ptrdiff_t Utf8ToUtf16(char16_t* out, size_t size, const char* in) {
       return -1;
     }
     i += length;
-    const size_t units = c >= 0x10000 ? 2 : 1;
+    const size_t units = Utf16Length(c);
     if (fits && total + units < size) {
-      if (units == 2) {
-        out[total] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-        out[total + 1] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-      } else {
-        out[total] = static_cast<char16_t>(c);
-      }
+      EncodeUtf16(c, out + total);
       written = total + units;
     } else {
       fits = false;

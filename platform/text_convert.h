@@ -21,3 +21,10 @@ ptrdiff_t Utf8ToUtf16(char16_t* out, size_t size, const char* in);
 // Returns its byte count, or 0 when the bytes are not a complete, well-formed
 // character (a NUL byte decodes as U+0000 of length 1).
 int DecodeUtf8(const char* in, size_t available, char32_t* code_point);
+
+// The UTF-16 code units of a character: 1, or 2 (a surrogate pair) beyond U+FFFF.
+inline int Utf16Length(char32_t c) {
+  return c >= 0x10000 ? 2 : 1;
+}
+// Writes the Utf16Length(c) units of the character `c` to `out`.
+void EncodeUtf16(char32_t c, char16_t* out);

@@ -108,14 +108,9 @@ int WideFormatDouble(char16_t* out, size_t count, const char16_t* format, double
     char32_t c;
     const int bytes = DecodeUtf8(text + read, available - read, &c);
     if (bytes == 0) break;  // a character cut by the buffer's end
-    const size_t units = c >= 0x10000 ? 2 : 1;
+    const size_t units = Utf16Length(c);
     if (written + units > count) break;
-    if (units == 2) {
-      out[written] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-      out[written + 1] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      out[written] = static_cast<char16_t>(c);
-    }
+    EncodeUtf16(c, out + written);
     written += units;
     read += bytes;
   }

@@ -398,12 +398,32 @@ exit 0
 @@ platform-hangup-spins platform/serial_io.cpp
 - if (count == 0 && (wait.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0) continue;
 + if (count == 0) continue;
+@@ platform-read-interval-ignored platform/serial_io.cpp
+- got > 0 ? std::min(total_deadline, last_bytes_seen + interval) : total_deadline;
++ total_deadline;
+@@ platform-hangup-spins platform/serial_io.cpp
+- const short gone = POLLHUP | POLLERR | POLLNVAL | POLLRDHUP;
++ const short gone = 0;
+- if (count < 0) return errno == EINTR || errno == EAGAIN ? 0 : -1;
++ if (count < 0) return 0;
 @@ platform-utf8-lead-byte platform/text_convert.cpp
 - {0, 0, 0xC0, 0xE0, 0xF0}
 + {0, 0, 0xC0, 0xE0, 0xE0}
 @@ platform-low-surrogate-range platform/text_convert.cpp
 - unit >= 0xDC00 && unit <= 0xDFFF
 + unit >= 0xDC00 && unit <= 0xDFFE
+@@ platform-high-surrogate-encoded-low platform/text_convert.cpp
+- out[0] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
++ out[0] = static_cast<char16_t>(0xD7FF + ((c - 0x10000) >> 10));
+@@ platform-home-unset-no-account platform/app_data_folder.cpp
+- home = found != nullptr ? entry.pw_dir : nullptr;
++ home = nullptr;
+@@ gps-ellipsoid-dropped gps/gps_port.cpp
+- port->ellipsoid = ellipsoid;
++ port->ellipsoid = 0;
+@@ gps-enumerator-held-port-listed gps/settings_enumerator.cpp
+- if (probe == kInvalidSerialPort) continue;
++ if (probe == kInvalidSerialPort && false) continue;
 @@ display-threshold-strict display/fix_display.cpp
 - std::fabs(value - last) >= threshold
 + std::fabs(value - last) > threshold

@@ -1,3 +1,4 @@
+// Cutting received bytes into lines, and the setting texts a user may choose: no I/O.
 #include "gps/line_cutter.h"
 
 #include <gtest/gtest.h>
@@ -5,66 +6,73 @@
 #include <string>
 #include <vector>
 
+#include "gps/setting_tables.h"
+
 namespace {
-
-struct Cut {
-  LineCutter cutter;
-  std::vector<std::string> lines;
-
-  Cut() { LineCutterReset(&cutter); }
-
-  static void Collect(const char* line, uint32_t length, void* context) {
-    auto* self = static_cast<Cut*>(context);
-    EXPECT_EQ(line[length], '\0') << "line must be terminated at its length";
-    self->lines.emplace_back(line, length);
-  }
-
-  Cut& Feed(const std::string& bytes, const std::atomic<int16_t>* running = nullptr) {
-    LineCutterFeed(&cutter, bytes.data(), bytes.size(), Collect, this, running);
-    return *this;
-  }
-};
 
 using Lines = std::vector<std::string>;
 
-TEST(LineCutter, TwoSentencesInOneRead) {
-  EXPECT_EQ(Cut().Feed("$GPGGA,1*00\r\n$GPRMC,2*00\r\n").lines,
-            (Lines{"$GPGGA,1*00", "$GPRMC,2*00"}));
+void Collect(const char* line, uint32_t length, void* context) {
+  EXPECT_EQ(line[length], '\0');
+  static_cast<Lines*>(context)->emplace_back(line, length);
 }
 
-TEST(LineCutter, RunsOfLineEndsDeliverNothingEmpty) {
-  EXPECT_TRUE(Cut().Feed("\r\n\n\r\r\r\n").lines.empty());
-  EXPECT_EQ(Cut().Feed("a\r\rb\n\rc\r\r\n").lines, (Lines{"a", "b", "c"}));
+// The lines that the reads (one string each) give, in order.
+Lines Cut(const Lines& reads, const std::atomic<int16_t>* running = nullptr) {
+  LineCutter cutter;
+  LineCutterReset(&cutter);
+  Lines lines;
+  for (const std::string& read : reads)
+    LineCutterFeed(&cutter, read.data(), read.size(), Collect, &lines, running);
+  return lines;
 }
 
-TEST(LineCutter, ASentenceSplitAcrossReadsArrivesWhole) {
-  Cut cut;
-  cut.Feed("$GPGGA,1235").Feed("19,4807").Feed(".038,N*00");
-  EXPECT_TRUE(cut.lines.empty());
-  cut.Feed("\r\n");
-  EXPECT_EQ(cut.lines, (Lines{"$GPGGA,123519,4807.038,N*00"}));
+TEST(LineCutter, CutsAtCrOrLfAndAfter1023Bytes) {
+  const std::string x(1023, 'x');
+  const struct {
+    Lines reads, lines;
+  } cases[] = {
+      {{"$GPGGA,1*00\r\n$GPRMC,2*00\r\n"}, {"$GPGGA,1*00", "$GPRMC,2*00"}},
+      {{"\r\n\n\r", "a\r\rb\n\rc\r\r\n"}, {"a", "b", "c"}},
+      {{"$GPGGA,1235", "19,4807", ".038,N*00", "\r\n"}, {"$GPGGA,123519,4807.038,N*00"}},
+      {{x + "\r"}, {x}},
+      {{x + "y", "z\r"}, {x, "z"}},  // the byte that ends a full line is lost
+      {{std::string("\0\x01\xff$G\x80\n", 7)}, {std::string("\0\x01\xff$G\x80", 6)}},
+      {{"unfinished"}, {}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Cut(c.reads), c.lines) << c.reads[0].substr(0, 20);
 }
 
-TEST(LineCutter, AFullLineEndsAtTheNextByteWhichIsLost) {
-  EXPECT_EQ(Cut().Feed(std::string(1023, 'x') + "\r").lines, (Lines{std::string(1023, 'x')}));
-  EXPECT_EQ(Cut().Feed(std::string(1024, 'y') + "\r").lines, (Lines{std::string(1023, 'y')}));
-  const std::string first(1023, 'a');
-  EXPECT_EQ(Cut().Feed(first + "L" + "bcdefg\r").lines, (Lines{first, "bcdefg"}));
+TEST(LineCutter, NothingIsTakenWhileTheRunningFlagIsClear) {
+  std::atomic<int16_t> stopped{0};
+  EXPECT_EQ(Cut({"line\n"}, &stopped), Lines{});
 }
 
-TEST(LineCutter, BytesPassUnchanged) {
-  const std::string binary("\x00\x01\xff$G\x80", 6);
-  EXPECT_EQ(Cut().Feed(binary + "\n").lines.at(0).size(), 6u);
-}
-
-TEST(LineCutter, ACleardRunningFlagStopsTakingAndDelivering) {
-  std::atomic<int16_t> running{0};
-  Cut cut;
-  cut.Feed("complete line\n", &running);
-  EXPECT_TRUE(cut.lines.empty());
-  running = 1;
-  cut.Feed("next\n", &running);
-  EXPECT_EQ(cut.lines, (Lines{"next"}));
+TEST(SettingTables, TextsGiveTheirLineParameters) {
+  const struct {
+    const SettingEntry* table;
+    int count;
+    const char* text;
+    int32_t value;  // -1: not in the table
+  } cases[] = {
+      {BaudRateTable, kBaudRateCount, "4800", 4800},
+      {BaudRateTable, kBaudRateCount, "1200", 1200},
+      {BaudRateTable, kBaudRateCount, "14400", -1},
+      {BaudRateTable, kBaudRateCount, "9600 ", -1},
+      {DataBitsTable, kDataBitsCount, "7", 7},
+      {ParityTable, kParityCount, "E", kEvenParity},
+      {ParityTable, kParityCount, "N", kNoParity},
+      {ParityTable, kParityCount, "O", kOddParity},
+      {ParityTable, kParityCount, "n", -1},
+      {StopBitsTable, kStopBitsCount, "1", kOneStopBit},
+      {StopBitsTable, kStopBitsCount, "2", kTwoStopBits},
+      {StopBitsTable, kStopBitsCount, "1.5", -1},
+  };
+  for (const auto& c : cases) {
+    const SettingEntry* row = FindSettingEntry(c.table, c.count, c.text);
+    EXPECT_EQ(row ? row->value : -1, c.value) << c.text;
+  }
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-// Thread tests of the serial link: a reader thread on a real pseudo-terminal.
+// The serial link's reader thread on real pseudo-terminals: what only a terminal
+// shows (reads split by pauses, a close during a read, a hang-up, a replug).
 #include "gps/serial_link.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "gps/gps_port.h"
+#include "gps/settings_enumerator.h"
 #include "tests/support/pty.h"
 #include "tests/support/termios2_readback.h"
 
@@ -22,23 +24,37 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Lines = std::vector<std::string>;
 
-// Lines the reader delivers, gathered under a lock for the test thread.
+int64_t MsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// Lines (or fixes, or enumerated items, as text) gathered for the test thread.
 struct Collector {
   std::mutex mutex;
   std::condition_variable arrived;
   Lines lines;
-  std::atomic<bool> closed{false};
-  std::atomic<int> calls_after_close{0};
+  const SerialLink* hold_until_closed = nullptr;  // the first line waits for a close
 
-  static void Handle(const char* line, uint32_t length, void* context) {
-    auto* self = static_cast<Collector*>(context);
-    if (self->closed) self->calls_after_close++;
-    EXPECT_EQ(line[length], '\0');
-    std::lock_guard<std::mutex> lock(self->mutex);
-    self->lines.emplace_back(line, length);
-    self->arrived.notify_all();
+  void Add(std::string line) {
+    std::lock_guard<std::mutex> lock(mutex);
+    lines.push_back(std::move(line));
+    arrived.notify_all();
   }
-
+  static void Line(const char* line, uint32_t length, void* context) {
+    auto* self = static_cast<Collector*>(context);
+    self->Add(std::string(line, length));
+    while (self->hold_until_closed != nullptr && self->hold_until_closed->running.load() != 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  static void Fix(double time, double latitude, double, double altitude, double, double easting,
+                  void* context) {
+    char text[96];
+    snprintf(text, sizeof text, "%.2f %.6f %.1f %.3f", time, latitude, altitude, easting);
+    static_cast<Collector*>(context)->Add(text);
+  }
+  static void Item(const char* text, int32_t kind, void* context) {
+    static_cast<Collector*>(context)->Add(std::to_string(kind) + (text ? text : ""));
+  }
   // The lines once `count` have come (or what came within 10 s).
   Lines WaitFor(size_t count) {
     std::unique_lock<std::mutex> lock(mutex);
@@ -47,247 +63,101 @@ struct Collector {
   }
 };
 
-// T = 20 ms: a read returns 20 ms after the last byte, so pauses split reads.
-constexpr int32_t kShortTimeout = 20;
-
 class SerialLinkTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(pty.ok());
-    ASSERT_TRUE(pty.MakeRaw());
+    ASSERT_TRUE(pty.ok() && pty.MakeRaw());
     SerialLinkReset(&link);
   }
   void TearDown() override { SerialLinkClose(&link); }
-
-  bool Open(int32_t timeout = kShortTimeout) {
+  bool Open(int32_t timeout) {
     return SerialLinkOpenNarrow(&link, pty.device().c_str(), "9600", "8", "N", "1", timeout,
-                                Collector::Handle, &collector) == 1;
+                                Collector::Line, &collector) == 1;
   }
-  void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(5 * kShortTimeout)); }
 
   Pty pty;
   SerialLink link;
   Collector collector;
 };
 
-void ExpectReset(const SerialLink& link) {
-  EXPECT_EQ(link.thread, nullptr);
-  EXPECT_EQ(link.port, kInvalidSerialPort);
-  EXPECT_EQ(link.running.load(), 0);
-  EXPECT_EQ(link.line_handler, nullptr);
-  EXPECT_EQ(link.line_handler_context, nullptr);
-}
-
-TEST_F(SerialLinkTest, TwoSentencesInOneRead) {
-  ASSERT_TRUE(pty.Write("$GPGGA,1*00\r\n$GPRMC,2*00\r\n"));
-  ASSERT_TRUE(Open(200));
-  EXPECT_EQ(collector.WaitFor(2), (Lines{"$GPGGA,1*00", "$GPRMC,2*00"}));
-}
-
-TEST_F(SerialLinkTest, ASentenceSplitAcrossReadsArrivesOnceWhole) {
-  ASSERT_TRUE(Open());
-  ASSERT_TRUE(pty.Write("$GPGGA,1235"));
-  Pause();
-  ASSERT_TRUE(pty.Write("19,4807.038"));
-  Pause();
-  ASSERT_TRUE(pty.Write(",N*00\r\nnext\n"));
+TEST_F(SerialLinkTest, ASentenceSplitByPausesArrivesOnceWhole) {
+  ASSERT_TRUE(Open(20));  // a read returns 20 ms after the last byte
+  for (const char* part : {"$GPGGA,1235", "19,4807.038", ",N*00\r\nnext\n"}) {
+    ASSERT_TRUE(pty.Write(part));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
   EXPECT_EQ(collector.WaitFor(2), (Lines{"$GPGGA,123519,4807.038,N*00", "next"}));
 }
 
-TEST_F(SerialLinkTest, RunsOfLineEndsDeliverNothing) {
-  ASSERT_TRUE(Open());
-  ASSERT_TRUE(pty.Write("\r\n\r\r\n\n\n\r"));
-  Pause();
-  ASSERT_TRUE(pty.Write("\n\rend\r\r\n"));
-  EXPECT_EQ(collector.WaitFor(1), (Lines{"end"}));
-}
-
-TEST_F(SerialLinkTest, LongLinesAreCutAt1023) {
-  ASSERT_TRUE(Open());
-  const std::string a(1023, 'a'), b(1024, 'b'), c(1030, 'c');
-  ASSERT_TRUE(pty.Write(a + "\r" + b + "\r" + c + "\r"));
-  EXPECT_EQ(collector.WaitFor(4),
-            (Lines{a, std::string(1023, 'b'), std::string(1023, 'c'), std::string(6, 'c')}));
-}
-
-TEST_F(SerialLinkTest, NothingIsDeliveredAfterCloseReturns) {
-  ASSERT_TRUE(Open());
-  std::atomic<bool> stop{false};
-  std::thread talker([&] {
-    while (!stop) {
-      pty.Write("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n");
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  });
-  collector.WaitFor(20);
+TEST_F(SerialLinkTest, NoLineIsDeliveredOnceCloseHasBegun) {
+  ASSERT_TRUE(pty.Write("first\nsecond\nthird\n"));  // one read takes all three
+  collector.hold_until_closed = &link;
+  ASSERT_TRUE(Open(200));
+  collector.WaitFor(1);
   ASSERT_EQ(SerialLinkClose(&link), 1);
-  collector.closed = true;
-  const size_t at_close = collector.WaitFor(0).size();
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  stop = true;
-  talker.join();
-  EXPECT_EQ(collector.calls_after_close.load(), 0);
-  EXPECT_EQ(collector.WaitFor(0).size(), at_close);
-  ExpectReset(link);
-}
-
-TEST_F(SerialLinkTest, AnUnfinishedLineIsDroppedAtClose) {
-  ASSERT_TRUE(Open());
-  ASSERT_TRUE(pty.Write("first\r\nunfinished"));
-  EXPECT_EQ(collector.WaitFor(1), (Lines{"first"}));
-  Pause();
-  SerialLinkClose(&link);
   EXPECT_EQ(collector.WaitFor(0), (Lines{"first"}));
-}
-
-TEST_F(SerialLinkTest, TimeoutsKeptInTheLink) {
-  struct Case {
-    int32_t t;
-    uint32_t constant, multiplier;
-  } cases[] = {{0, 1, 1},       {-7, 1, 1},      {1023, 1023, 1},
-               {2000, 2000, 1}, {2046, 2046, 2}, {5000, 5000, 4}};
-  for (const Case& c : cases) {
-    ASSERT_TRUE(Open(c.t)) << c.t;
-    EXPECT_EQ(link.timeouts.read_interval_ms, c.constant) << c.t;
-    EXPECT_EQ(link.timeouts.read_total_multiplier_ms, c.multiplier) << c.t;
-    EXPECT_EQ(link.timeouts.read_total_constant_ms, c.constant) << c.t;
-    EXPECT_EQ(link.timeouts.write_total_multiplier_ms, c.multiplier) << c.t;
-    EXPECT_EQ(link.timeouts.write_total_constant_ms, c.constant) << c.t;
-    EXPECT_EQ(SerialLinkClose(&link), 1);
-  }
-  // The smallest time-out still carries lines.
-  ASSERT_TRUE(Open(0));
-  ASSERT_TRUE(pty.Write("tiny\n"));
-  EXPECT_EQ(collector.WaitFor(1), (Lines{"tiny"}));
-}
-
-TEST_F(SerialLinkTest, ExclusiveAgainstASecondLinkAndAProbe) {
-  TempPortsFolder ports;
-  ASSERT_TRUE(ports.Link(3, pty.device()));
-  ASSERT_EQ(SerialLinkOpenNarrow(&link, "COM3:", "4800", "8", "N", "1", 100, Collector::Handle,
-                                 &collector),
-            1);
-  SerialLink second;
-  SerialLinkReset(&second);
-  EXPECT_EQ(SerialLinkOpenNarrow(&second, "COM3:", "4800", "8", "N", "1", 100, nullptr, nullptr),
-            0);
-  ExpectReset(second);
-  EXPECT_EQ(SerialLinkOpenNarrow(&second, pty.device().c_str(), "4800", "8", "N", "1", 100, nullptr,
-                                 nullptr),
-            0);
-  EXPECT_EQ(SerialPortOpen("COM3:"), kInvalidSerialPort);
-  SerialLinkClose(&link);
-  ASSERT_EQ(SerialLinkOpenNarrow(&second, "COM3:", "4800", "8", "N", "1", 100, nullptr, nullptr), 1)
-      << "free again after close";
-  SerialLinkClose(&second);
-}
-
-TEST_F(SerialLinkTest, FailedOpensLeaveTheLinkReset) {
-  TempPortsFolder ports;
-  ASSERT_TRUE(ports.Link(5, "/nonexistent/tty"));
-  const char* device = pty.device().c_str();
-  const SettingEntry nine_bits{"9", 9};
-  const SettingEntry half_stop{"1.5", 1};
-  struct Attempt {
-    const char* what;
-    int result;
-  } attempts[] = {
-      {"lower-case parity", SerialLinkOpenNarrow(&link, device, "9600", "8", "n", "1", 100,
-                                                 Collector::Handle, &collector)},
-      {"unknown baud rate", SerialLinkOpenNarrow(&link, device, "14400", "8", "N", "1", 100,
-                                                 Collector::Handle, &collector)},
-      {"missing text", SerialLinkOpenNarrow(&link, device, "9600", nullptr, "N", "1", 100,
-                                            Collector::Handle, &collector)},
-      {"missing name", SerialLinkOpenNarrow(&link, nullptr, "9600", "8", "N", "1", 100,
-                                            Collector::Handle, &collector)},
-      {"absent device", SerialLinkOpenNarrow(&link, "COM5:", "9600", "8", "N", "1", 100,
-                                             Collector::Handle, &collector)},
-      {"not a port name", SerialLinkOpenNarrow(&link, "ttyS0", "9600", "8", "N", "1", 100,
-                                               Collector::Handle, &collector)},
-      {"line refuses the settings",
-       SerialLinkOpenEntries(&link, device, &BaudRateTable[6], &nine_bits, &ParityTable[1],
-                             &StopBitsTable[0], 100, Collector::Handle, &collector)},
-      {"one and a half stop bits",
-       SerialLinkOpenEntries(&link, device, &BaudRateTable[6], &DataBitsTable[0], &ParityTable[1],
-                             &half_stop, 100, Collector::Handle, &collector)},
-  };
-  for (const Attempt& attempt : attempts) {
-    EXPECT_EQ(attempt.result, 0) << attempt.what;
-  }
-  ExpectReset(link);
-  // Nothing was left holding the device.
-  ASSERT_TRUE(Open());
-  EXPECT_EQ(SerialLinkOpenNarrow(nullptr, device, "9600", "8", "N", "1", 100, nullptr, nullptr), 0);
-}
-
-TEST_F(SerialLinkTest, WideTextsOpenLikeNarrowOnes) {
-  const std::u16string device(pty.device().begin(), pty.device().end());
-  ASSERT_EQ(SerialLinkOpenWide(&link, device.c_str(), u"115200", u"8", u"N", u"1", kShortTimeout,
-                               Collector::Handle, &collector),
-            1);
-  ASSERT_TRUE(pty.Write("wide\n"));
-  EXPECT_EQ(collector.WaitFor(1), (Lines{"wide"}));
-  SerialLinkClose(&link);
-  // A name cut at 31 characters would be another device; it is refused whole.
-  const std::u16string long_name = device + u"/" + std::u16string(40, u'x');
-  EXPECT_EQ(SerialLinkOpenWide(&link, long_name.c_str(), u"9600", u"8", u"N", u"1", 100, nullptr,
-                               nullptr),
-            0);
-  EXPECT_EQ(SerialLinkOpenWide(&link, device.c_str(), u"9600\xD800", u"8", u"N", u"1", 100, nullptr,
-                               nullptr),
-            0)
-      << "a lone surrogate";
-  EXPECT_EQ(SerialLinkOpenWide(&link, device.c_str(), u"9600", u"8", nullptr, u"1", 100, nullptr,
-                               nullptr),
-            0);
-  ExpectReset(link);
-}
-
-TEST_F(SerialLinkTest, CloseIsHarmlessWhenClosed) {
-  EXPECT_EQ(SerialLinkClose(&link), 1);
-  EXPECT_EQ(SerialLinkClose(&link), 1);
-  EXPECT_EQ(SerialLinkClose(nullptr), 0);
-  ASSERT_TRUE(Open());
-  EXPECT_EQ(SerialLinkClose(&link), 1);
-  EXPECT_EQ(SerialLinkClose(&link), 1);
-  ExpectReset(link);
-}
-
-TEST_F(SerialLinkTest, Writes) {
-  EXPECT_EQ(SerialLinkWrite(&link, "x", 1), 0) << "closed";
-  ASSERT_TRUE(Open());
-  EXPECT_EQ(SerialLinkWrite(&link, "", 0), 1);
-  EXPECT_EQ(SerialLinkWrite(&link, nullptr, 3), 0);
-  EXPECT_EQ(SerialLinkWrite(nullptr, "x", 1), 0);
-  const std::string command = "$PMTK314,0,1,0,1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0*28\r\n";
-  EXPECT_EQ(SerialLinkWrite(&link, command.data(), command.size()), 1);
-  EXPECT_EQ(pty.Read(command.size(), 2000), command);
-}
-
-int64_t MsToClose(SerialLink* link) {
-  const auto start = Clock::now();
-  EXPECT_EQ(SerialLinkClose(link), 1);
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+  EXPECT_EQ(link.thread, nullptr);
+  EXPECT_EQ(link.port, kInvalidSerialPort);
 }
 
 TEST_F(SerialLinkTest, CloseDoesNotWaitOutTheReadInProgress) {
-  // A read at T = 5000 may last 5000 + 4 x 1023 ms; close ends it early, idle or busy.
+  // A read at T = 5000 may last 5000 + 4 x 1023 ms.
   ASSERT_TRUE(Open(5000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_LT(MsToClose(&link), 1000);
+  ASSERT_TRUE(pty.Write("line\n"));
+  collector.WaitFor(1);
+  const auto start = Clock::now();
+  EXPECT_EQ(SerialLinkClose(&link), 1);
+  EXPECT_LT(MsSince(start), 1000);
+}
 
-  ASSERT_TRUE(Open(5000));
-  std::atomic<bool> stop{false};
-  std::thread talker([&] {
-    while (!stop) {
-      pty.Write("$GPGSV,1,1,00*79\r\n");
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-  });
-  collector.WaitFor(10);
-  EXPECT_LT(MsToClose(&link), 1000);
-  stop = true;
-  talker.join();
+TEST_F(SerialLinkTest, FailedOpensLeaveTheLinkReset) {
+  const char* device = pty.device().c_str();
+  const SettingEntry nine_bits{"9", 9}, half_stop{"1.5", 1};
+  const struct {
+    const char *port, *baud, *bits, *parity;
+    const SettingEntry *bits_row = nullptr, *stop_row = nullptr;  // when given, an open from rows
+  } cases[] = {
+      {device, "9600", "8", "n"},
+      {device, "14400", "8", "N"},
+      {device, "9600", nullptr, "N"},
+      {nullptr, "9600", "8", "N"},
+      {"/nonexistent/tty", "9600", "8", "N"},
+      {"ttyS0", "9600", "8", "N"},
+      {device, "", "", "", &nine_bits, &StopBitsTable[0]},
+      {device, "", "", "", &DataBitsTable[0], &half_stop},
+  };
+  for (const auto& c : cases) {
+    const int opened = c.bits_row ? SerialLinkOpenEntries(&link, c.port, &BaudRateTable[6],
+                                                          c.bits_row, &ParityTable[1], c.stop_row,
+                                                          100, Collector::Line, &collector)
+                                  : SerialLinkOpenNarrow(&link, c.port, c.baud, c.bits, c.parity,
+                                                         "1", 100, Collector::Line, &collector);
+    EXPECT_EQ(opened, 0) << (c.port ? c.port : "null") << ' ' << (c.baud ? c.baud : "null");
+    EXPECT_EQ(link.thread, nullptr);
+    EXPECT_EQ(link.port, kInvalidSerialPort);
+  }
+  // A wide name cut at 31 characters would be another device; a lone surrogate no text.
+  const std::u16string name(pty.device().begin(), pty.device().end());
+  for (const std::u16string& wide : {name + u"/" + std::u16string(40, u'x'), name + u"\xD800"})
+    EXPECT_EQ(
+        SerialLinkOpenWide(&link, wide.c_str(), u"9600", u"8", u"N", u"1", 100, nullptr, nullptr),
+        0);
+  EXPECT_TRUE(Open(20)) << "nothing was left holding the device";
+}
+
+TEST_F(SerialLinkTest, GgaFixesReachTheFixCallback) {
+  GpsPort port;
+  GpsPortReset(&port);
+  const std::u16string device(pty.device().begin(), pty.device().end());
+  ASSERT_EQ(GpsPortOpenWide(&port, device.c_str(), u"4800", u"8", u"N", u"1", 20, 5, Collector::Fix,
+                            &collector),
+            1);
+  ASSERT_TRUE(
+      pty.Write("$GPRMC,123519,A*00\r\n"
+                "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n"));
+  // Easting in km on ellipsoid 5 (687.300 on WGS 84): the port's ellipsoid is used.
+  EXPECT_EQ(collector.WaitFor(1), (Lines{"123519.00 48.117300 545.4 687.308"}));
+  EXPECT_EQ(GpsPortClose(&port), 1);
 }
 
 int64_t ProcessCpuMs() {
@@ -297,63 +167,59 @@ int64_t ProcessCpuMs() {
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
 }
 
-TEST_F(SerialLinkTest, AHungUpLineNeitherSpinsNorDelaysClose) {
-  ASSERT_TRUE(Open(500));
-  ASSERT_TRUE(pty.Write("before\n"));
-  EXPECT_EQ(collector.WaitFor(1), (Lines{"before"}));
-  pty.CloseMaster();  // the receiver is unplugged
-  const int64_t cpu_before = ProcessCpuMs();
-  const auto start = Clock::now();
-  std::this_thread::sleep_for(std::chrono::seconds(1));
-  const int64_t cpu_ms = ProcessCpuMs() - cpu_before;
-  const auto wall_ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-  // A reader that retries at once burns the whole second; a waiting one a few ms.
-  EXPECT_LT(cpu_ms, wall_ms / 4) << "reader spins after the hang-up";
-  const auto close_start = Clock::now();
-  EXPECT_EQ(SerialLinkClose(&link), 1);
-  EXPECT_LT(
-      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - close_start).count(),
-      1000)
-      << "close waits out a whole read time-out";
-}
-
-}  // namespace
-
-namespace {
-
-TEST(SerialLinkReplug, TheSamePortNameIsOpenedAgainWithTheSameSettings) {
+TEST(SerialLinkReplug, AfterAHangUpTheSamePortNameIsOpenedAgainWithTheSameSettings) {
   TempPortsFolder ports;
   auto first = std::make_unique<Pty>();
   ASSERT_TRUE(first->ok() && first->MakeRaw() && ports.Link(4, first->device()));
   SerialLink link;
   Collector collector;
-  ASSERT_EQ(SerialLinkOpenNarrow(&link, "COM4:", "4800", "8", "N", "1", kShortTimeout,
-                                 Collector::Handle, &collector),
-            1);
-  ASSERT_TRUE(first->Write("one\n"));
+  ASSERT_EQ(
+      SerialLinkOpenNarrow(&link, "COM4:", "4800", "8", "N", "1", 20, Collector::Line, &collector),
+      1);
+  ASSERT_TRUE(first->Write("one\ncut"));
   EXPECT_EQ(collector.WaitFor(1), (Lines{"one"}));
-  // Unplugged while a line is half sent, and back under the same name on another device.
-  ASSERT_TRUE(first->Write("cut"));
-  first.reset();
-  Pty second;
+  first.reset();  // unplugged while a line is half sent
+  const int64_t cpu_before = ProcessCpuMs();
+  const auto start = Clock::now();
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_LT(ProcessCpuMs() - cpu_before, MsSince(start) / 4) << "the reader spins";
+
+  Pty second;  // back under the same name on another device
   ASSERT_TRUE(second.ok() && second.MakeRaw());
   std::filesystem::remove(ports.folder() + "/COM4");
   ASSERT_TRUE(ports.Link(4, second.device()));
   std::atomic<bool> read_again{false};
   std::thread receiver([&] {
-    while (!read_again) {
+    for (; !read_again; std::this_thread::sleep_for(std::chrono::milliseconds(100)))
       second.Write("two\n");
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
   });
   const Lines lines = collector.WaitFor(2);
   read_again = true;
   receiver.join();
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[1], "two") << "a line cut off by the unplugging is dropped";
+  EXPECT_EQ(lines, (Lines{"one", "two"})) << "a line cut off by the unplugging is dropped";
   EXPECT_EQ(ReadBackSpeed(second.master()), 4800);
   EXPECT_EQ(SerialLinkClose(&link), 1);
+}
+
+TEST(SettingsEnumerator, SettingsThenTheFreePortsThenDone) {
+  TempPortsFolder ports;
+  for (int n = 0; n < kPortNameCount; ++n)  // the machine's own ports stay out
+    ports.Link(n, ports.config_home() + "/absent");
+  Pty com1, com3, com7;
+  ASSERT_TRUE(ports.Link(3, com3.device()) && ports.Link(1, com1.device()) &&
+              ports.Link(7, com7.device()));
+  SerialLink held;  // COM7 is held by a link, so it is not free
+  ASSERT_EQ(SerialLinkOpenNarrow(&held, "COM7:", "9600", "8", "N", "1", 50, nullptr, nullptr), 1);
+  SettingsEnumerator enumerator;
+  Collector items;
+  ASSERT_EQ(SettingsEnumeratorStart(&enumerator, Collector::Item, &items), 1);
+  ASSERT_EQ(SettingsEnumeratorStop(&enumerator, 0), 1);
+  SerialLinkClose(&held);
+  const Lines got = items.WaitFor(0);
+  ASSERT_EQ(got.size(), 25u);
+  EXPECT_EQ(got[0], "1256000");
+  EXPECT_EQ(got[21], "42");
+  EXPECT_EQ(Lines(got.begin() + 22, got.end()), (Lines{"5COM1:", "5COM3:", "6"}));
 }
 
 }  // namespace

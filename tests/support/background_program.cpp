@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <thread>
 
 #include "tests/support/shared_data.h"
@@ -14,27 +15,29 @@
 extern char** environ;
 
 BackgroundProgram::BackgroundProgram(const std::vector<std::string>& argv,
-                                     const std::vector<std::string>& env) {
+                                     const std::vector<std::string>& env,
+                                     const std::string& input) {
+  if (!WriteWholeFile(dir_.File("in"), input)) return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, dir_.File("out").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, dir_.File("err").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<char*> args;
-  for (const std::string& arg : argv)
-    args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  std::vector<std::string> env_strings;
+  posix_spawn_file_actions_addopen(&actions, 0, dir_.File("in").c_str(), O_RDONLY, 0);
+  for (int fd : {1, 2}) {
+    posix_spawn_file_actions_addopen(&actions, fd, dir_.File(fd == 1 ? "out" : "err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  }
+  std::vector<std::string> strings(argv);
   for (char** e = environ; *e != nullptr; ++e)
-    env_strings.emplace_back(*e);
-  env_strings.insert(env_strings.end(), env.begin(), env.end());
-  std::vector<char*> envp;
-  for (std::string& e : env_strings)
-    envp.push_back(e.data());
-  envp.push_back(nullptr);
-  if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid_ = -1;
+    strings.emplace_back(*e);
+  strings.insert(strings.end(), env.begin(), env.end());
+  // argv[0] .. argv[n-1], null, then the environment, null.
+  std::vector<char*> pointers;
+  for (size_t i = 0; i < strings.size(); ++i) {
+    if (i == argv.size()) pointers.push_back(nullptr);
+    pointers.push_back(strings[i].data());
+  }
+  pointers.push_back(nullptr);
+  char** envp = pointers.data() + argv.size() + 1;
+  if (posix_spawn(&pid_, pointers[0], &actions, nullptr, pointers.data(), envp) != 0) pid_ = -1;
   posix_spawn_file_actions_destroy(&actions);
 }
 
@@ -63,7 +66,7 @@ ProgramResult BackgroundProgram::Finish(int signal, int timeout_ms) {
   pid_t ended = 0;
   while ((ended = waitpid(pid_, &status, WNOHANG)) == 0 &&
          std::chrono::steady_clock::now() < give_up) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   if (ended == 0) {
     kill(pid_, SIGKILL);
@@ -77,4 +80,15 @@ ProgramResult BackgroundProgram::Finish(int signal, int timeout_ms) {
   ReadWholeFile(dir_.File("out"), &result.out);
   ReadWholeFile(dir_.File("err"), &result.err);
   return result;
+}
+
+std::string BinPath(const std::string& program) {
+  return std::string(TAVIK_BIN_DIR) + "/" + program;
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& input,
+                         const std::vector<std::string>& env) {
+  BackgroundProgram program(argv, env, input);
+  if (!program.started()) return ProgramResult{-1, 0, "", "cannot start " + argv.at(0)};
+  return program.Finish(0, INT_MAX);  // as long as it takes: ctest's time-out ends a hang
 }

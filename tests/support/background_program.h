@@ -11,9 +11,11 @@
 
 class BackgroundProgram {
  public:
-  // Starts argv[0] with `env` entries added; its output goes to files until it ends.
+  // Starts argv[0] with `env` entries added, reading `input`; its output goes to files
+  // until it ends.
   explicit BackgroundProgram(const std::vector<std::string>& argv,
-                             const std::vector<std::string>& env = {});
+                             const std::vector<std::string>& env = {},
+                             const std::string& input = "");
   ~BackgroundProgram();  // kills it if it still runs
   BackgroundProgram(const BackgroundProgram&) = delete;
   BackgroundProgram& operator=(const BackgroundProgram&) = delete;

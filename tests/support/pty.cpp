@@ -64,21 +64,8 @@ void Pty::CloseMaster() {
 }
 
 TempPortsFolder::TempPortsFolder() {
-  if (const char* old = getenv("XDG_CONFIG_HOME")) {
-    saved_ = old;
-    had_saved_ = true;
-  }
   std::error_code error;
   std::filesystem::create_directories(folder(), error);
-  setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
-}
-
-TempPortsFolder::~TempPortsFolder() {
-  if (had_saved_) {
-    setenv("XDG_CONFIG_HOME", saved_.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
 }
 
 bool TempPortsFolder::Link(int number, const std::string& device) {

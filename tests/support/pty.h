@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 class Pty {
@@ -36,7 +37,6 @@ class Pty {
 class TempPortsFolder {
  public:
   TempPortsFolder();
-  ~TempPortsFolder();
   TempPortsFolder(const TempPortsFolder&) = delete;
   TempPortsFolder& operator=(const TempPortsFolder&) = delete;
 
@@ -49,6 +49,5 @@ class TempPortsFolder {
 
  private:
   TempDir dir_;
-  std::string saved_;
-  bool had_saved_ = false;
+  ScopedEnv config_home_{"XDG_CONFIG_HOME", dir_.path()};
 };

@@ -19,15 +19,6 @@ namespace {
 
 constexpr char kPtyFolder[] = "/dev/pts/";
 
-// The number n of "COMn:", or -1.
-int ComNumber(const char* name) {
-  if (strncmp(name, "COM", 3) != 0 || name[3] < '0' || name[3] > '9' || name[4] != ':' ||
-      name[5] != '\0') {
-    return -1;
-  }
-  return name[3] - '0';
-}
-
 std::string LinkTarget(const std::string& entry) {
   char target[kDevicePathSize];
   const ssize_t length = readlink(entry.c_str(), target, sizeof target - 1);
