@@ -56,45 +56,19 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndOkStoresWhatIsShown) {
     std::vector<int> ports;
     std::vector<std::u16string> texts;  // empty: the defaulted record
     std::vector<int16_t> selections;
-    QStringList listed_ports, shown;
-    int pick_parity;  // what the user picks before OK, -1 nothing
-    std::vector<std::u16string> stored;
+    QStringList listed_ports, shown;  // OK stores the texts shown
+    int pick_parity;                  // what the user picks before OK, -1 nothing
     std::vector<int16_t> stored_selections;
   } cases[] = {
-      {{1, 3, 7},
-       {},
-       {},
-       {"COM7:", "COM3:", "COM1:"},
-       {"COM1:", "9600", "8", "N", "1"},
-       -1,
-       {u"COM1:", u"9600", u"8", u"N", u"1"},
-       {2, 6, 3, 1, 1}},
+      // clang-format off
+      {{1, 3, 7}, {}, {}, {"COM7:", "COM3:", "COM1:"}, {"COM1:", "9600", "8", "N", "1"}, -1, {2, 6, 3, 1, 1}},
       // A port that appeared before the stored one: found by its text, not its position.
-      {{1, 3, 7},
-       {u"COM3:", u"9600", u"8", u"N", u"1"},
-       {0, 6, 3, 1, 1},
-       {"COM7:", "COM3:", "COM1:"},
-       {"COM3:", "9600", "8", "N", "1"},
-       -1,
-       {u"COM3:", u"9600", u"8", u"N", u"1"},
-       {1, 6, 3, 1, 1}},
-      {{1, 3},
-       kNoTexts,
-       {1, 6, 3, 1, 1},
-       {"COM3:", "COM1:"},
-       {"COM1:", "9600", "8", "N", "1"},
-       -1,
-       {u"COM1:", u"9600", u"8", u"N", u"1"},
-       {1, 6, 3, 1, 1}},
+      {{1, 3, 7}, {u"COM3:", u"9600", u"8", u"N", u"1"}, {0, 6, 3, 1, 1}, {"COM7:", "COM3:", "COM1:"},
+       {"COM3:", "9600", "8", "N", "1"}, -1, {1, 6, 3, 1, 1}},
+      {{1, 3}, kNoTexts, {1, 6, 3, 1, 1}, {"COM3:", "COM1:"}, {"COM1:", "9600", "8", "N", "1"}, -1, {1, 6, 3, 1, 1}},
       // Positions past the end or negative select nothing.
-      {{1},
-       kNoTexts,
-       {1, -1, 3, 7, 0},
-       {"COM1:"},
-       {"", "", "8", "", "2"},
-       2,
-       {u"", u"", u"8", u"E", u"2"},
-       {-1, -1, 3, 2, 0}},
+      {{1}, kNoTexts, {1, -1, 3, 7, 0}, {"COM1:"}, {"", "", "8", "", "2"}, 2, {-1, -1, 3, 2, 0}},
+      // clang-format on
   };
   for (const Case& c : cases) {
     std::vector<std::unique_ptr<FakeReceiver>> receivers;
@@ -127,8 +101,11 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndOkStoresWhatIsShown) {
     });
     dialog->hide();
     EXPECT_EQ(dialog->exec(), 1);
+    QStringList stored = c.shown;
+    if (c.pick_parity >= 0)
+      stored[SETTING_PARITY] = Entries(dialog.get(), SETTING_PARITY)[c.pick_parity];
     for (int setting = 0; setting < SETTING_COUNT; ++setting) {
-      EXPECT_EQ(std::u16string(app_.config.text[setting]), c.stored[setting]) << setting;
+      EXPECT_EQ(QString::fromUtf16(app_.config.text[setting]), stored[setting]) << setting;
       EXPECT_EQ(app_.config.selection[setting], c.stored_selections[setting]) << setting;
     }
   }

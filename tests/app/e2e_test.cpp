@@ -72,18 +72,14 @@ TEST(EndToEnd, RecordAndReadACaptureUntilTheXServerDies) {
   BackgroundProgram xvfb(
       {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
   ASSERT_TRUE(WaitFor([&] { return xvfb.OutputSoFar().find('\n') != std::string::npos; }, 20s));
-  ScopedEnvironment env(
-      {{"DISPLAY", ":" + xvfb.OutputSoFar().substr(0, xvfb.OutputSoFar().find('\n'))},
-       {"WAYLAND_DISPLAY", std::nullopt},
-       {"QT_QPA_PLATFORM", "xcb"},
-       {"QT_QPA_PLATFORMTHEME", ""},
-       {"XDG_CONFIG_HOME", home.path()},
-       {"XDG_RUNTIME_DIR", runtime.path()},
-       {"LC_ALL", std::nullopt},
-       {"LC_MESSAGES", std::nullopt},
-       {"LC_NUMERIC", std::nullopt},
-       {"LANGUAGE", std::nullopt},
-       {"LANG", german ? "de_DE.UTF-8" : "C.UTF-8"}});
+  // clang-format off
+  ScopedEnvironment env({
+      {"DISPLAY", ":" + xvfb.OutputSoFar().substr(0, xvfb.OutputSoFar().find('\n'))},
+      {"XDG_CONFIG_HOME", home.path()}, {"XDG_RUNTIME_DIR", runtime.path()},
+      {"WAYLAND_DISPLAY", std::nullopt}, {"QT_QPA_PLATFORM", "xcb"}, {"QT_QPA_PLATFORMTHEME", ""},
+      {"LC_ALL", std::nullopt}, {"LC_MESSAGES", std::nullopt}, {"LC_NUMERIC", std::nullopt},
+      {"LANGUAGE", std::nullopt}, {"LANG", german ? "de_DE.UTF-8" : "C.UTF-8"}});
+  // clang-format on
   BackgroundProgram sim(
       {BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture, "--interval", "20", "--wait"});
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10s));

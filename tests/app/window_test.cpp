@@ -169,25 +169,20 @@ TEST_F(AppWindowTest, ReadOutsAndLabelsShowTheirWidestTextsWhole) {
 TEST_F(AppWindowTest, KeysAndPressesOpenTheMenu) {
   QWidget* time = FindControl(window_.get(), IDC_TIME);
   const QPointF at(5, 5);
-  const std::vector<std::pair<QWidget*, std::function<QEvent*()>>> triggers = {
-      {time, [] { return new QKeyEvent(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier); }},
-      {time, [] { return new QKeyEvent(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier); }},
-      {FindControl(window_.get(), IDC_LATITUDE),
-       [&] {
-         return new QMouseEvent(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton,
-                                {});
-       }},
-      {FindControl(window_.get(), IDC_EASTING),
-       [&] {
-         return new QMouseEvent(QEvent::MouseButtonPress, at, at, Qt::RightButton, Qt::RightButton,
-                                {});
-       }},
+  QKeyEvent shift_f10(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+  QKeyEvent menu_key(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);
+  QMouseEvent left(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, {});
+  QMouseEvent right(QEvent::MouseButtonPress, at, at, Qt::RightButton, Qt::RightButton, {});
+  const std::pair<QWidget*, QEvent*> triggers[] = {
+      {time, &shift_f10},
+      {time, &menu_key},
+      {FindControl(window_.get(), IDC_LATITUDE), &left},
+      {FindControl(window_.get(), IDC_EASTING), &right},
   };
-  for (const auto& [target, make] : triggers) {
+  for (const auto& [target, event] : triggers) {
     QList<int> enabled;
     ChooseFromNextMenu(0, &enabled);
-    std::unique_ptr<QEvent> event(make());
-    QApplication::sendEvent(target, event.get());
+    QApplication::sendEvent(target, event);
     EXPECT_EQ(enabled, kInitialMenu);
   }
   WhenShown(
@@ -196,7 +191,6 @@ TEST_F(AppWindowTest, KeysAndPressesOpenTheMenu) {
         QApplication::sendEvent(menu, &escape);
       },
       true);
-  QKeyEvent menu_key(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);
   QApplication::sendEvent(time, &menu_key);
   QCoreApplication::sendPostedEvents(window_.get(), kCommandEvent);
   EXPECT_EQ(app_.menu_state, -19);
