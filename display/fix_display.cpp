@@ -122,6 +122,7 @@ void FixDisplayOnFix(double time, double latitude, double longitude, double alti
     display->last_easting = easting;
   }
   if (LockLeave(&display->values_lock) == 0) {
+    // Lands in MainWindow::event (app/main_window.cpp), which calls FixDisplayRefresh.
     PostMessageToWindow(display->window, MSG_FIX_UPDATED, changes, 0);
   }
 

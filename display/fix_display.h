@@ -7,6 +7,7 @@
 #include "gpx/gpx_recorder.h"
 #include "platform/lock.h"
 #include "platform/post_message.h"
+#include "res/resource_tables.h"  // the read-out control ids
 
 inline constexpr int kReadoutChars = 16;  // 15 characters and the terminator
 
@@ -18,16 +19,6 @@ enum FixChange : uint32_t {
   CHANGE_LONGITUDE = 0x08,
   CHANGE_NORTHING = 0x10,
   CHANGE_EASTING = 0x20,
-};
-
-// Read-out control ids of the main window.
-enum ReadoutControl : int {
-  IDC_TIME = 301,
-  IDC_ALTITUDE = 302,
-  IDC_LATITUDE = 303,
-  IDC_LONGITUDE = 304,
-  IDC_NORTHING = 305,
-  IDC_EASTING = 306,
 };
 
 // The format strings of the read-outs (string ids 204 to 211), each 16 code units.
@@ -63,8 +54,8 @@ struct FixDisplay {
 using SetControlText = void (*)(WindowHandle window, int id, const char16_t* text, void* context);
 
 // Clears the display and its recorder and keeps `window` as the target of
-// MSG_FIX_UPDATED and of MSG_RECORDING_FAILED. Each format of `formats` (which must outlive the display) is used
-// when it holds exactly one floating conversion and nothing else that takes an
+// MSG_FIX_UPDATED and of MSG_RECORDING_FAILED. Each format of `formats` (which must outlive the
+// display) is used when it holds exactly one floating conversion and nothing else that takes an
 // argument; otherwise, and for a null `formats` or entry, the program's own string
 // of that id is used.
 void FixDisplayInit(FixDisplay* display, WindowHandle window, const ReadoutFormats* formats);

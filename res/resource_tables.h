@@ -86,6 +86,12 @@ enum CommandId : uint32_t {
 
 // Read-out controls of template 501 and lists of template 502.
 enum TemplateControlId : int32_t {
+  IDC_TIME = 301,
+  IDC_ALTITUDE = 302,
+  IDC_LATITUDE = 303,
+  IDC_LONGITUDE = 304,
+  IDC_NORTHING = 305,
+  IDC_EASTING = 306,
   IDC_PORT_LIST = 407,
   IDC_BAUD_RATE_LIST = 408,
   IDC_DATA_BITS_LIST = 409,

@@ -524,4 +524,10 @@ exit 0
 @@ app-save-filter-length app/app_strings.cpp
 - strings->save_filter_length = count;
 + strings->save_filter_length = count - 1;
+@@ app-readout-fit-skipped app/template_builder.cpp
+- needed = qMax(needed, least);
++ (void)least;
+@@ app-preselect-by-position app/config_dialog.cpp
+- int selection = list->findText(QString::fromUtf16(config_->text[setting]), Qt::MatchExactly);
++ int selection = -1;
 FAULTS

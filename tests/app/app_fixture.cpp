@@ -1,20 +1,90 @@
 #include "tests/app/app_fixture.h"
 
-#include <fcntl.h>
 #include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
 #include <cstdio>
 #include <filesystem>
 
 #include "app/commands.h"
 #include "app/template_builder.h"
 #include "app/window_messages.h"
-#include "tests/app/qt_test_support.h"
+
+bool WaitUntil(const std::function<bool()>& done, int timeout_ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < timeout_ms)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  return done();
+}
+
+void WhenShown(std::function<void(QWidget*)> act, bool popup) {
+  static const auto poll = [](auto self, std::function<void(QWidget*)> act, bool popup,
+                              int waited) -> void {
+    QTimer::singleShot(10, [=] {
+      QWidget* shown =
+          popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
+      if (shown != nullptr && shown->isVisible()) {
+        act(shown);
+      } else if (waited < 10000) {
+        self(self, act, popup, waited + 10);
+      }
+    });
+  };
+  poll(poll, std::move(act), popup, 0);
+}
+
+void AnswerNextMessageBox(const QString& button, QString* text, QString* caption,
+                          QString* informative) {
+  WhenShown([=](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (box == nullptr) return;
+    if (text != nullptr) *text = box->text();
+    if (caption != nullptr) *caption = box->windowTitle();
+    if (informative != nullptr) *informative = box->informativeText();
+    for (QAbstractButton* each : box->buttons()) {
+      if (each->text().remove('&').contains(button, Qt::CaseInsensitive)) return each->click();
+    }
+  });
+}
+
+void AnswerNextFileDialog(const QString& name, QStringList* filters) {
+  WhenShown([=](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    if (dialog == nullptr) return;
+    if (filters != nullptr) *filters = dialog->nameFilters();
+    if (name.isEmpty()) return dialog->reject();
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+}
+
+void ChooseFromNextMenu(int id, QList<int>* enabled) {
+  WhenShown(
+      [=](QWidget* popup) {
+        auto* menu = qobject_cast<QMenu*>(popup);
+        if (menu == nullptr) return;
+        for (QAction* action : menu->actions()) {
+          if (enabled != nullptr && action->isEnabled()) enabled->append(action->data().toInt());
+          if (action->data().toInt() == id) menu->setActiveAction(action);
+        }
+        if (id == 0) {
+          menu->close();
+          return;
+        }
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(menu, &press);
+      },
+      true);
+}
 
 FakeReceiver::FakeReceiver(const std::string& ports_folder, const std::string& name) {
   int slave = -1;
@@ -27,7 +97,10 @@ FakeReceiver::FakeReceiver(const std::string& ports_folder, const std::string& n
 }
 
 FakeReceiver::~FakeReceiver() {
-  if (!link_.empty()) std::filesystem::remove(link_);
+  if (!link_.empty()) {  // unplugged: the entry leads nowhere again
+    std::filesystem::remove(link_);
+    std::filesystem::create_symlink("/nonexistent", link_);
+  }
   if (master_ >= 0) close(master_);
 }
 
@@ -48,21 +121,18 @@ void ObservedMainWindow::PostQuit(int exit_code) {
 
 std::string GgaLine(int second) {
   char line[128];
-  const int hhmmss = 123519 + second;
   std::snprintf(line, sizeof line,
-                "$GPGGA,%06d,4807.%03d,N,01131.%03d,E,1,08,0.9,%d.4,M,46.9,M,,*47\r\n", hhmmss,
-                38 + 10 * second, 0 + 10 * second, 545 + second);
+                "$GPGGA,%06d,4807.%03d,N,01131.%03d,E,1,08,0.9,%d.4,M,46.9,M,,*47\r\n",
+                123519 + second, 38 + 10 * second, 10 * second, 545 + second);
   return line;
 }
 
 void AppWindowTest::SetUp() {
-  const char* old = std::getenv("XDG_CONFIG_HOME");
-  had_config_home_ = old != nullptr;
-  if (had_config_home_) old_config_home_ = old;
-  setenv("XDG_CONFIG_HOME", config_home_.path().c_str(), 1);
+  environment_ = std::make_unique<ScopedEnvironment>(
+      std::map<std::string, std::optional<std::string>>{{"XDG_CONFIG_HOME", config_home_.path()}});
   std::filesystem::create_directories(PortsFolder());
-  for (int n = 0; n < 10; ++n)
-    MarkPortAbsent(n);
+  for (int n = 0; n < 10; ++n)  // no port of the machine's own is ever taken
+    std::filesystem::create_symlink("/nonexistent", PortsFolder() + "/COM" + std::to_string(n));
   ASSERT_EQ(LoadAppStrings(app_.module, &app_.strings), 1);
   InstallWindowMessagePoster();
   window_ = std::make_unique<ObservedMainWindow>(&app_, *FindDialog(app_.module.tables, IDD_MAIN));
@@ -76,32 +146,15 @@ void AppWindowTest::TearDown() {
   window_.reset();
   QCoreApplication::removePostedEvents(nullptr);
   ReleaseAppState(&app_);
-  if (had_config_home_) {
-    setenv("XDG_CONFIG_HOME", old_config_home_.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
-}
-
-void AppWindowTest::MarkPortAbsent(int n) {
-  const std::string entry = PortsFolder() + "/COM" + std::to_string(n);
-  std::filesystem::remove(entry);
-  std::filesystem::create_symlink("/nonexistent/tavik-test-port", entry);
+  environment_.reset();
 }
 
 std::unique_ptr<FakeReceiver> AppWindowTest::AddReceiver(int n) {
   return std::make_unique<FakeReceiver>(PortsFolder(), "COM" + std::to_string(n));
 }
 
-void AppWindowTest::SetConfigText(int setting, const char16_t* text) {
-  std::u16string value(text);
-  std::fill(std::begin(app_.config.text[setting]), std::end(app_.config.text[setting]), u'\0');
-  std::copy(value.begin(), value.end(), app_.config.text[setting]);
-}
-
 QString AppWindowTest::Readout(int id) const {
-  const auto* edit = FindControlAs<QLineEdit>(window_.get(), id);
-  return edit != nullptr ? edit->text() : QStringLiteral("<missing>");
+  return FindControlAs<QLineEdit>(window_.get(), id)->text();
 }
 
 QList<int> AppWindowTest::EnabledMenuCommands() {

@@ -4,13 +4,29 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "tests/app/desktop_session.h"
 #include "tests/support/temp_dir.h"
+
+// Processes events until `done` holds or `timeout_ms` passes; returns `done()`.
+bool WaitUntil(const std::function<bool()>& done, int timeout_ms = 5000);
+// Runs `act` on the next modal widget (or, with `popup`, pop-up menu) once it shows,
+// from within its own event loop, as a person at the screen would.
+void WhenShown(std::function<void(QWidget*)> act, bool popup = false);
+// Answers the next message box with the button whose text contains `button`.
+void AnswerNextMessageBox(const QString& button, QString* text = nullptr,
+                          QString* caption = nullptr, QString* informative = nullptr);
+// Types `name` into the next file dialog and accepts it; an empty name cancels.
+void AnswerNextFileDialog(const QString& name, QStringList* filters = nullptr);
+// Runs command `id` of the next context menu (0 closes it); collects the enabled ids.
+void ChooseFromNextMenu(int id, QList<int>* enabled = nullptr);
 
 // A receiver on a pseudo-terminal, published in the ports folder under `name` ("COM1").
 class FakeReceiver {
@@ -44,18 +60,13 @@ class AppWindowTest : public testing::Test {
 
   std::string PortsFolder() const { return config_home_.File("tavik/ports"); }
   std::string ConfigFile() const { return config_home_.File("tavik.cfg"); }
-  // Makes COMn absent: an entry in the ports folder that leads nowhere.
-  void MarkPortAbsent(int n);
-  std::unique_ptr<FakeReceiver> AddReceiver(int n);
-  void SetConfigText(int setting, const char16_t* text);
+  std::unique_ptr<FakeReceiver> AddReceiver(int n);  // COMn; the others lead nowhere
   QString Readout(int id) const;
   QList<int> EnabledMenuCommands();  // opens the context menu by a press on the background
   void Command(uint32_t id);         // as a chosen menu item delivers it
 
-  TempDir config_home_;
-  TempDir files_;
-  std::string old_config_home_;
-  bool had_config_home_ = false;
+  TempDir config_home_, files_;
+  std::unique_ptr<ScopedEnvironment> environment_;
   AppState app_;
   std::unique_ptr<ObservedMainWindow> window_;
 };

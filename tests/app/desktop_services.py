@@ -1,15 +1,13 @@
-'''Stand-ins for the desktop services tavik talks to, as a python-dbusmock template.
-
-Parameters (all optional):
-  portal, screen_saver, mutter, idle_monitor, plasma: offer that service (bool)
-  gate: path of a file; Inhibit calls wait for it to exist (at most 30 s), so a test
-        can see whether the caller waits for the reply
-
-The main object answers the test: Held() lists the inhibitions in force as
-"portal <sender>" or "screen-saver <sender>"; Events() lists what was asked, in order;
-UserBecomesActive() fires the idle monitor's user-activity watches, as input would.
-Like the real services, an inhibition ends when its holder leaves the bus.
-'''
+# Stand-ins for the desktop services tavik talks to, as a python-dbusmock template.
+#
+# Parameters (all optional):
+#   portal, screen_saver, mutter, idle_monitor, plasma: offer that service (bool)
+#   gate: path of a file; Inhibit calls wait for it to exist (at most 30 s), so a test
+#         can see whether the caller waits for the reply
+#
+# The main object answers the test: Held() lists the inhibitions in force as
+# "portal <sender>" or "screen-saver <sender>"; Events() lists what was asked, in order;
+# UserBecomesActive() fires the idle monitor's user-activity watches, as input would.
 
 import os
 import time
@@ -42,17 +40,8 @@ def wait_for_gate():
     events.append('gate timed out')
 
 
-def drop_holder(name, _old_owner, new_owner):
-    if new_owner:
-        return
-    for key, (kind, sender) in list(held.items()):
-        if sender == name:
-            del held[key]
-            events.append(f'{kind} dropped with its holder')
-
-
+# A plain dbus-python object beside the mock ones, which look methods up here.
 class Service(dbus.service.Object):
-    '''A plain dbus-python object beside the mock ones, which look methods up here.'''
     methods = {}
     interface = ''
 
@@ -141,8 +130,6 @@ def load(mock, parameters):
         if parameters.get(key):
             objects_offered.append(cls(bus, path))
             names.append(dbus.service.BusName(name, bus))
-    bus.add_signal_receiver(drop_holder, 'NameOwnerChanged', 'org.freedesktop.DBus',
-                            'org.freedesktop.DBus', '/org/freedesktop/DBus')
 
 
 @dbus.service.method(MAIN_IFACE, in_signature='', out_signature='as')

@@ -1,3 +1,4 @@
+// One instance per user: a second start activates the first, whatever a crashed one left.
 #include "app/single_instance.h"
 
 #include <gtest/gtest.h>
@@ -6,91 +7,48 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 
-#include "tests/app/qt_test_support.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/app_fixture.h"
 
 namespace {
 
-class ScopedRuntimeDir {
- public:
-  explicit ScopedRuntimeDir(const char* value) {
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value != nullptr)
-      setenv("XDG_RUNTIME_DIR", value, 1);
-    else
-      unsetenv("XDG_RUNTIME_DIR");
-  }
-  ~ScopedRuntimeDir() {
-    if (had_)
-      setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
-    else
-      unsetenv("XDG_RUNTIME_DIR");
-  }
-
- private:
-  bool had_;
-  std::string old_;
-};
-
-TEST(SingleInstance, ASecondStartActivatesTheFirst) {
+TEST(SingleInstance, ASecondStartActivatesTheFirstEvenAfterACrashedOne) {
   TempDir dir;
   chmod(dir.path().c_str(), 0700);
-  ScopedRuntimeDir runtime(dir.path().c_str());
-  SingleInstance first;
-  ASSERT_FALSE(AskRunningInstanceToActivate(&first));
-  int activations = 0;
-  ListenForLaterStarts(&first, [&activations] { ++activations; });
-  ASSERT_NE(first.server, nullptr);
-
-  SingleInstance second;
-  EXPECT_TRUE(AskRunningInstanceToActivate(&second));
-  EXPECT_TRUE(WaitUntil([&] { return activations == 1; }));
-  ReleaseSingleInstance(&second);
-
-  ReleaseSingleInstance(&first);
-  SingleInstance after;
-  EXPECT_FALSE(AskRunningInstanceToActivate(&after));  // the first has ended
-  ReleaseSingleInstance(&after);
-}
-
-TEST(SingleInstance, ASocketLeftByACrashedInstanceDoesNotLockOut) {
-  TempDir dir;
-  chmod(dir.path().c_str(), 0700);
-  ScopedRuntimeDir runtime(dir.path().c_str());
+  ScopedEnvironment runtime({{"XDG_RUNTIME_DIR", dir.path()}});
   // A bound socket nobody listens on, as a killed instance leaves it.
   const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  const std::string path = dir.File("tavik");
-  std::strcpy(address.sun_path, path.c_str());
+  std::strcpy(address.sun_path, dir.File("tavik").c_str());
   ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   close(fd);
 
-  SingleInstance instance;
-  EXPECT_FALSE(AskRunningInstanceToActivate(&instance));
-  ListenForLaterStarts(&instance, [] {});
-  EXPECT_NE(instance.server, nullptr);
-  ReleaseSingleInstance(&instance);
+  SingleInstance first, second, after;
+  ASSERT_FALSE(AskRunningInstanceToActivate(&first));
+  int activations = 0;
+  ListenForLaterStarts(&first, [&activations] { ++activations; });
+  EXPECT_TRUE(AskRunningInstanceToActivate(&second));
+  EXPECT_TRUE(WaitUntil([&] { return activations == 1; }));
+  ReleaseSingleInstance(&second);
+  ReleaseSingleInstance(&first);
+  EXPECT_FALSE(AskRunningInstanceToActivate(&after));  // the first has ended
+  ReleaseSingleInstance(&after);
 }
 
-TEST(SingleInstance, WithoutARuntimeFolderUsesAPrivateOneInTmp) {
-  ScopedRuntimeDir runtime(nullptr);
-  const std::string folder = RuntimeFolder();
-  ASSERT_EQ(folder, "/tmp/tavik-" + std::to_string(getuid()));
-  struct stat status;
-  ASSERT_EQ(stat(folder.c_str(), &status), 0);
-  EXPECT_EQ(status.st_mode & 077, 0u);
-}
-
-TEST(SingleInstance, AFolderOthersCanWriteToIsNotUsed) {
+TEST(SingleInstance, UsesOnlyAFolderOfTheUsersOwn) {
+  {
+    ScopedEnvironment runtime({{"XDG_RUNTIME_DIR", std::nullopt}});
+    const std::string folder = RuntimeFolder();  // a private one in /tmp
+    ASSERT_EQ(folder, "/tmp/tavik-" + std::to_string(getuid()));
+    struct stat status;
+    ASSERT_EQ(stat(folder.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 077, 0u);
+  }
   TempDir dir;
   chmod(dir.path().c_str(), 0777);
-  ScopedRuntimeDir runtime(dir.path().c_str());
+  ScopedEnvironment runtime({{"XDG_RUNTIME_DIR", dir.path()}});
   EXPECT_EQ(RuntimeFolder(), "");
   SingleInstance instance;
   EXPECT_FALSE(AskRunningInstanceToActivate(&instance));  // runs, without the check

@@ -3,24 +3,15 @@
 // dbus-run-session, on a bus where no desktop offers display off.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QMenu>
 #include <QMessageBox>
-#include <QTimer>
-#include <QWindow>
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 
 #include "app/commands.h"
 #include "app/wayland_platform.h"
 #include "tests/app/app_fixture.h"
-#include "tests/app/qt_test_support.h"
 #include "tests/support/background_program.h"
-#include "tests/support/run_program.h"
 #include "tests/support/shared_data.h"
 
 namespace {
@@ -28,16 +19,16 @@ namespace {
 constexpr char kWestonSocket[] = "tavik-test";
 bool compositor_up = false;
 
-// Whether the compositor shows a top-level window "GPS" of process `pid`, as its debug
-// stream describes the scene.
+// Whether the compositor's scene, as its debug stream describes it, holds a top-level
+// window "GPS" of process `pid`.
 bool CompositorShowsMainWindowOf(pid_t pid) {
   const std::string scene =
       RunProgram({"/usr/bin/timeout", "10", "/usr/bin/weston-debug", "scene-graph"}).out;
   const std::string view = "PID " + std::to_string(pid) + ", ";
-  for (size_t at = scene.find(view); at != std::string::npos; at = scene.find(view, at + 1)) {
-    const std::string line = scene.substr(at, scene.find('\n', at) - at);
-    if (line.find("top-level window 'GPS'") != std::string::npos) return true;
-  }
+  for (size_t at = scene.find(view); at != std::string::npos; at = scene.find(view, at + 1))
+    if (scene.substr(at, scene.find('\n', at) - at).find("top-level window 'GPS'") !=
+        std::string::npos)
+      return true;
   return false;
 }
 
@@ -47,72 +38,25 @@ class Wayland : public AppWindowTest {
     if (!compositor_up) GTEST_SKIP() << "needs weston";
     AppWindowTest::SetUp();
   }
-  // The built-in walk of the receiver simulator on COM1:, in this test's ports folder.
-  std::unique_ptr<BackgroundProgram> StartSimulator() {
-    std::filesystem::remove(PortsFolder() + "/COM1");
-    auto sim = std::make_unique<BackgroundProgram>(
-        std::vector<std::string>{BinPath("tavik-sim"), "--port", "COM1:"});
-    WaitUntil([this] { return std::filesystem::exists(PortsFolder() + "/COM1"); }, 10000);
-    return sim;
-  }
 };
 
-TEST_F(Wayland, TheWindowMenuStartStopRecordAndQuitWorkNatively) {
-  EXPECT_EQ(QGuiApplication::platformName(), QStringLiteral("wayland"));
-  ASSERT_TRUE(WaitUntil([this] { return window_->windowHandle()->isExposed(); }));
+// Commands, menus and files work alike on X11; what only a Wayland desktop shows is
+// that display off is not to be had, said once, not at every try.
+TEST_F(Wayland, TheWindowComesUpNativelyAndSaysOnceThatDisplayOffIsNotToBeHad) {
+  EXPECT_EQ(QGuiApplication::platformName(), "wayland");
   EXPECT_TRUE(WaitUntil([] { return CompositorShowsMainWindowOf(getpid()); }));
-
-  // The context menu opens at the pointer as a popup the compositor shows.
-  bool popup_shown = false;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (menu == nullptr || menu->windowHandle() == nullptr) return;
-    if (!menu->windowHandle()->isExposed()) return;
-    popup_shown = true;
-    menu->close();
-  });
-  poll.start(10);
-  const QList<int> enabled = EnabledMenuCommands();
-  poll.stop();
-  EXPECT_TRUE(popup_shown);
-
-  const auto sim = StartSimulator();
-  Command(IDM_START);
-  ASSERT_TRUE(window_->KeepAwakeTimerRunning());
-  EXPECT_TRUE(WaitUntil([this] { return !Readout(301).isEmpty(); }, 10000));
-  const std::string track = files_.File("walk.gpx");
-  AnswerNextFileDialog(QString::fromStdString(track));
-  Command(IDM_RECORD);
-  EXPECT_TRUE(std::filesystem::exists(track));
-  Command(IDM_STOP);
-  EXPECT_FALSE(window_->KeepAwakeTimerRunning());
-
-  AnswerNextMessageBox(QStringLiteral("Yes"));
-  Command(IDM_EXIT);
-  EXPECT_TRUE(WaitUntil([this] { return window_->quit_code == 0; }));
-  ASSERT_TRUE(std::filesystem::exists(ConfigFile()));
-  EXPECT_EQ(std::filesystem::file_size(ConfigFile()), 330u);
-  std::string gpx;
-  ASSERT_TRUE(ReadWholeFile(track, &gpx));
-  EXPECT_NE(gpx.find("</gpx>"), std::string::npos);
-}
-
-TEST_F(Wayland, DisplayOffWhereTheDesktopOffersNoneSaysSoOnce) {
   QMessageBox* notice = nullptr;
   Command(IDM_DISPLAY_OFF);
   ASSERT_TRUE(WaitUntil([&] {
     notice = window_->findChild<QMessageBox*>(QStringLiteral("no-display-off"));
     return notice != nullptr && notice->isVisible();
   }));
-  EXPECT_EQ(notice->text(),
-            QStringLiteral("This desktop does not let programs switch the display off."));
-  EXPECT_EQ(notice->windowTitle(), QStringLiteral("tavik"));
+  EXPECT_EQ(notice->text(), "This desktop does not let programs switch the display off.");
   notice->accept();
   WaitUntil([&] { return window_->findChild<QMessageBox*>() == nullptr; });
   Command(IDM_DISPLAY_OFF);
   WaitUntil([] { return false; }, 1000);
-  EXPECT_EQ(window_->findChild<QMessageBox*>(), nullptr) << "said once, not at every try";
+  EXPECT_EQ(window_->findChild<QMessageBox*>(), nullptr);
 }
 
 // The program itself, with no X server at all: it can only come up on Wayland.
@@ -123,8 +67,7 @@ TEST_F(Wayland, TheProgramComesUpNativelyKeepsOneInstanceAndSavesWhenEnded) {
   const ProgramResult second = RunProgram({BinPath("tavik")});
   EXPECT_EQ(second.exit_status, 0) << second.err;
   EXPECT_FALSE(std::filesystem::exists(ConfigFile())) << "the second start touched nothing";
-  const ProgramResult ended = tavik.Finish(SIGTERM, 15000);
-  EXPECT_EQ(ended.exit_status, 0) << ended.err;
+  EXPECT_EQ(tavik.Finish(SIGTERM, 15000).exit_status, 0);
   EXPECT_EQ(std::filesystem::file_size(ConfigFile()), 330u);
 }
 
@@ -148,9 +91,8 @@ int main(int argc, char** argv) {
         "/usr/bin/weston", "--backend=headless-backend.so",
         std::string("--socket=") + kWestonSocket, "--idle-time=0", "--debug"});
     const std::string socket = std::string(runtime) + "/" + kWestonSocket;
-    for (int waited = 0; waited < 10000 && !std::filesystem::exists(socket); waited += 50)
-      usleep(50 * 1000);
-    compositor_up = std::filesystem::exists(socket);
+    compositor_up =
+        WaitFor([&] { return std::filesystem::exists(socket); }, std::chrono::seconds(10));
   }
   if (compositor_up) {
     setenv("WAYLAND_DISPLAY", kWestonSocket, 1);

@@ -8,8 +8,7 @@
 
 #include "app/commands.h"
 #include "tests/app/app_fixture.h"
-#include "tests/app/qt_test_support.h"
-#include "tests/gpx/gpx_file_check.h"
+#include "tests/support/shared_data.h"
 
 namespace {
 
@@ -19,7 +18,6 @@ TEST_F(AppWindowTest, AFailedRecordingIsToldOnceAndKeepsItsCompleteWaypoints) {
   const std::string track = files_.File("limited.gpx");
   AnswerNextFileDialog(QString::fromStdString(track));
   Command(IDM_RECORD);
-
   signal(SIGXFSZ, SIG_IGN);
   rlimit saved{};
   getrlimit(RLIMIT_FSIZE, &saved);
@@ -37,16 +35,19 @@ TEST_F(AppWindowTest, AFailedRecordingIsToldOnceAndKeepsItsCompleteWaypoints) {
   EXPECT_TRUE(told.contains(QString::fromStdString(track))) << told.toStdString();
   EXPECT_TRUE(told.contains(QString::fromLocal8Bit(strerror(EFBIG)))) << told.toStdString();
 
-  // Further fixes neither write nor tell again.
-  for (int second = 20; second < 23; ++second)
+  for (int second = 20; second < 23; ++second)  // further fixes neither write nor tell
     receiver->Send(GgaLine(second));
-  ASSERT_TRUE(WaitUntil([this] { return Readout(301) == "123541.000"; }));
+  ASSERT_TRUE(WaitUntil([this] { return Readout(IDC_TIME) == "123541.000"; }));
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   Command(IDM_STOP_RECORDING);
-  const auto waypoints = ReadFinishedGpx(track);
-  EXPECT_GE(waypoints.size(), 1u);
-  EXPECT_LT(waypoints.size(), 20u);
-  EXPECT_TRUE(told.contains(QString::number(waypoints.size()))) << told.toStdString();
+  std::string gpx;
+  ASSERT_TRUE(ReadWholeFile(track, &gpx));
+  EXPECT_TRUE(gpx.ends_with("</gpx>\n"));
+  EXPECT_EQ(CountOf(gpx, "<wpt "), CountOf(gpx, "</wpt>"));
+  const size_t waypoints = CountOf(gpx, "</wpt>");
+  EXPECT_GE(waypoints, 1u);
+  EXPECT_LT(waypoints, 20u);
+  EXPECT_TRUE(told.contains(QString::number(waypoints))) << told.toStdString();
 }
 
 }  // namespace

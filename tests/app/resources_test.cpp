@@ -1,0 +1,151 @@
+// Choosing the language module, loading its strings, and what every module must carry.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <set>
+
+#include "app/app_strings.h"
+#include "app/language_id.h"
+#include "app/resource_module.h"
+#include "tests/app/desktop_session.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+TEST(LanguageId, FromTheLocaleNamesAndFiles) {
+  // clang-format off
+  const std::pair<const char*, uint16_t> names[] = {
+      {"de_DE.UTF-8", 0x0407}, {"de_DE@euro", 0x0407}, {"en_US.UTF-8", 0x0409}, {"en_GB.UTF-8", 0x0809},
+      {"fr_FR", 0x040C},       {"de_AT.UTF-8", 0x0C07}, {"de", 0x0407},         {"fr_XX", 0x040C},
+      {"C", 0x0409},           {"POSIX", 0x0409},       {"C.UTF-8", 0x0409},    {"", 0x0409},
+      {"xx_YY", kLanguageUnknown}};
+  // clang-format on
+  for (const auto& [name, id] : names)
+    EXPECT_EQ(LanguageIdFromLocaleName(name), id) << name;
+  {
+    ScopedEnvironment env({{"LC_ALL", "fr_FR"}, {"LC_MESSAGES", "de_DE"}, {"LANG", "en_GB"}});
+    EXPECT_EQ(UserDefaultLanguageId(), 0x040C);
+    setenv("LC_ALL", "", 1);
+    EXPECT_EQ(UserDefaultLanguageId(), 0x0407);
+    unsetenv("LC_MESSAGES");
+    EXPECT_EQ(UserDefaultLanguageId(), 0x0809);
+  }
+  TempDir dir;
+  ASSERT_TRUE(WriteWholeFile(dir.File("a"), "# by update-locale\nLANG=\"de_DE.UTF-8\"\n"));
+  ASSERT_TRUE(WriteWholeFile(dir.File("b"), "LANG=en_US.UTF-8\nLC_MESSAGES=fr_FR\n"));
+  EXPECT_EQ(SystemDefaultLanguageId(dir.File("a").c_str()), 0x0407);
+  EXPECT_EQ(SystemDefaultLanguageId(dir.File("b").c_str()), 0x040C);
+  EXPECT_EQ(SystemDefaultLanguageId(dir.File("absent").c_str()), 0x0409);
+}
+
+// Which library is loaded from beside the program, and which names were tried.
+TEST(ChooseResourceModule, TriesTheUsersThenTheSystemsLanguageThenItsOwn) {
+  EXPECT_EQ(std::filesystem::path(ProgramFilePath()).filename(), "app_resource_test");
+  struct Case {
+    const char *library, *placed_as, *program;
+    uint16_t user, system;
+    std::vector<std::string> tried;
+    uint16_t loaded;  // the language of the tables in use
+  } cases[] = {
+      // clang-format off
+      {"tavik0407.dll", "tavik0407.dll", "tavik.exe", 0x0407, 0x0409, {"tavik0407.dll"}, 0x0407},
+      {"tavik0407.dll", "tavik0407.dll", "tavik", 0x040C, 0x0407, {"tavik040C.dll", "tavik0407.dll"}, 0x0407},
+      {"tavik0407.dll", "tavik0407.dll", "tavik", 0x040C, 0x0809, {"tavik040C.dll", "tavik0809.dll"}, 0x0409},
+      {"tavik0407.dll", "tavik0407.dll", "tavik", 0x0409, 0x0409, {"tavik0409.dll", "tavik0409.dll"}, 0x0409},
+      {"tavik0407.dll", "tavik.EXE0407.dll", "tavik.EXE", 0x0407, 0x0407, {"tavik.EXE0407.dll"}, 0x0407},
+      {"tavik0407.dll", "tavik0407.dll", "tavik.EXE", 0x0407, 0x0407, {"tavik.EXE0407.dll", "tavik.EXE0407.dll"}, 0x0409},
+      {"tavik0407.dll", "tavik.exe0407.dll", "tavik.exe.exe", 0x0407, 0x0407, {"tavik.exe0407.dll"}, 0x0407},
+      {"test_no_tables.dll", "tavik0407.dll", "tavik", 0x0407, 0x0407, {"tavik0407.dll", "tavik0407.dll"}, 0x0409},
+      // clang-format on
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    std::filesystem::copy_file(BinPath(c.library), dir.File(c.placed_as));
+    std::vector<std::string> tried, expected;
+    for (const std::string& name : c.tried)
+      expected.push_back(dir.File(name));
+    ResourceModule module = ChooseResourceModule(dir.File(c.program), c.user, c.system, &tried);
+    EXPECT_EQ(tried, expected) << c.program;
+    EXPECT_EQ(module.tables->language, c.loaded) << c.program;
+    EXPECT_EQ(module.library != nullptr, c.loaded != 0x0409) << c.program;
+    ReleaseResourceModule(&module);
+    EXPECT_EQ(module.tables, ProgramResourceModule().tables);
+  }
+}
+
+TEST(LoadModuleString, CutsToTheBufferAndStopsAtTheFirstMissingString) {
+  TempDir dir;
+  std::filesystem::copy_file(BinPath("test_long_strings.dll"), dir.File("tavik0407.dll"));
+  ResourceModule module = ChooseResourceModule(dir.File("tavik"), 0x0407, 0x0407);
+  ASSERT_NE(module.library, nullptr);
+  char16_t buffer[kFormatChars + 4];
+  std::fill(std::begin(buffer), std::end(buffer), u'#');
+  EXPECT_EQ(LoadModuleString(module, IDS_TIME_FORMAT, buffer, kFormatChars), 15);
+  EXPECT_EQ(std::u16string(buffer), u"%010.3lf abcdef");
+  EXPECT_EQ(buffer[kFormatChars], u'#');  // nothing written past the buffer
+  AppStrings strings;
+  errno = 0;
+  EXPECT_EQ(LoadAppStrings(module, &strings), 0);  // 202 is missing
+  EXPECT_EQ(errno, ENODATA);
+  EXPECT_EQ(std::u16string(strings.really_quit), u"long module");  // 201 loads first
+  EXPECT_EQ(std::u16string(strings.time_format), u"");
+  ReleaseResourceModule(&module);
+
+  ASSERT_EQ(LoadAppStrings(ProgramResourceModule(), &strings), 1);
+  EXPECT_EQ(std::u16string(strings.cant_close_port), u"Can't close GPS port");
+  EXPECT_EQ(std::u16string(strings.formats.northing), u"%8.3lfkm");
+  EXPECT_EQ(std::u16string(strings.save_filter, strings.save_filter_length + 2),
+            std::u16string(u"GPX files\0*.gpx\0All files\0*.*\0\0", 31));
+}
+
+// printf conversions of a text, and how many of them take a double.
+std::pair<int, int> Conversions(const std::u16string& text) {
+  int all = 0, floating = 0;
+  for (size_t i = text.find(u'%'); i != std::u16string::npos; i = text.find(u'%', i + 1)) {
+    if (text[i + 1] == u'%') {
+      ++i;
+      continue;
+    }
+    const size_t kind = text.find_first_not_of(u"0123456789.-+ #l", i + 1);
+    ++all;
+    floating += kind != std::u16string::npos &&
+                std::u16string(u"fFeEgG").find(text[kind]) != std::u16string::npos;
+  }
+  return {all, floating};
+}
+
+// Each language carries every string, each format one floating conversion, the filter
+// two pairs, and a menu whose letters differ.
+TEST(LanguageModules, CarryEveryStringAndTheirOwnMenuLetters) {
+  ResourceModule german = ChooseResourceModule(BinPath("tavik"), 0x0407, 0x0407);
+  ASSERT_NE(german.library, nullptr) << "tavik0407.dll is built beside the program";
+  for (const ResourceTables* tables : {BuiltinResourceTables(), german.tables}) {
+    for (uint32_t id = IDS_REALLY_QUIT; id <= IDS_SAVE_FILTER; ++id) {
+      const StringResource* text = FindString(tables, id);
+      ASSERT_NE(text, nullptr) << id;
+      const bool is_format = id >= IDS_TIME_FORMAT && id <= IDS_NORTHING_FORMAT;
+      EXPECT_EQ(Conversions(std::u16string(text->text, text->length)),
+                std::make_pair(is_format ? 1 : 0, is_format ? 1 : 0))
+          << id;
+      EXPECT_LT(text->length, is_format ? 16u : 128u) << id;
+    }
+    const StringResource* filter = FindString(tables, IDS_SAVE_FILTER);
+    const std::u16string pairs(filter->text, filter->length);
+    EXPECT_EQ(std::count(pairs.begin(), pairs.end(), u'\0'), 3);
+    EXPECT_NE(pairs.find(u"\0*.gpx\0", 0, 7), std::u16string::npos);
+    EXPECT_TRUE(pairs.ends_with(std::u16string(u"\0*.*", 4)));
+    const MenuTemplate* menu = FindMenu(tables, IDM_CONTEXT);
+    std::set<char16_t> letters;
+    for (int32_t i = 0; i < menu->item_count; ++i) {
+      const std::u16string text = menu->items[i].text;
+      ASSERT_NE(text.find(u'&'), std::u16string::npos);
+      EXPECT_TRUE(
+          letters.insert(static_cast<char16_t>(std::tolower(text[text.find(u'&') + 1]))).second)
+          << i;
+    }
+  }
+  ReleaseResourceModule(&german);
+}
+
+}  // namespace
