@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <regex>
 #include <sstream>
@@ -23,13 +24,6 @@ namespace {
 constexpr char kSentinel[] = "$GPGGA,235959,0101.000,N,00101.000,E,1,08,0.9,11.0,M,,M,,*00";
 // The capture whose recording the GPX readers read back: it lies west of Greenwich.
 constexpr char kReadBackCapture[] = "hemi.log";
-
-size_t CountOf(const std::string& text, const std::string& what) {
-  size_t count = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-    ++count;
-  return count;
-}
 
 std::string Untimed(const std::string& gpx) {
   std::string text;
@@ -61,7 +55,7 @@ TEST_P(CaptureReplay, LiveReadoutsAndRecordingEqualThoseOfTheFile) {
   const std::string log = dir.File("capture.log"), file_gpx = dir.File("file.gpx");
   ASSERT_TRUE(WriteWholeFile(log, capture + "\r\n" + kSentinel + "\r\n"));
   const ProgramResult rows = RunProgram({decode, log});
-  const size_t fixes = CountOf(rows.out, "\n") - 1;
+  const auto fixes = std::count(rows.out.begin(), rows.out.end(), '\n') - 1;
   const ProgramResult from_file = RunProgram({decode, "--readouts", "--gpx", file_gpx, log});
   ASSERT_EQ(from_file.exit_status, 0) << from_file.err;
 
