@@ -36,8 +36,8 @@ desktop-file-validate "$usr/share/applications/org.tavik.tavik.desktop" || fail 
 appstreamcli validate --no-net --pedantic "$usr/share/metainfo/org.tavik.tavik.metainfo.xml" \
   >/dev/null || fail "metainfo"
 
-"$usr/bin/tavik-decode" <<<'$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47' |
-  grep -q '^123519.000000000,48.117300000,' || fail "installed tavik-decode"
+decoded=$("$usr/bin/tavik-decode" <<<'$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47')
+grep -q '^123519.000000000,48.117300000,' <<<"$decoded" || fail "installed tavik-decode"
 
 # The installed program in German: the module is loaded from beside it. Its own runtime
 # folder keeps a tavik the user has open, or one of a parallel test, from answering for it.

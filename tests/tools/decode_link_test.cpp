@@ -129,25 +129,19 @@ TEST(TavikDecodeLink, ASimulatorStartedAgainIsReadAgainIntoTheSameRecording) {
   EXPECT_GE(ReadFinishedGpx(gpx).size(), 2u);
 }
 
-// A capture whose sentences all carry good checksums (gpsd passes on only those), a
-// last fix after it, and the rows tavik-decode makes of them.
-struct NetworkCapture {
-  std::string bytes, rows;
-  size_t half;  // a line end in the middle
-};
-
-NetworkCapture ReadNetworkCapture() {
-  NetworkCapture capture;
-  ReadWholeFile(SharedDataPath("nmea/haicom-305N.log"), &capture.bytes);
-  capture.bytes += "\r\n" + FixLine(59);
-  capture.rows = RunProgram({BinPath("tavik-decode")}, capture.bytes).out;
-  capture.half = capture.bytes.find('\n', capture.bytes.size() / 2) + 1;
-  return capture;
+// A capture whose sentences all carry good checksums (gpsd passes on only those), with
+// a last fix after it.
+std::string NetworkCapture() {
+  std::string bytes;
+  ReadWholeFile(SharedDataPath("nmea/haicom-305N.log"), &bytes);
+  return bytes + "\r\n" + FixLine(59);
 }
 
 TEST(TavikDecodeLink, ATcpSourceGivesTheRowsOfTheFileAcrossADroppedConnection) {
   SKIP_WITHOUT_SHARED_DATA();
-  const NetworkCapture capture = ReadNetworkCapture();
+  const std::string capture = NetworkCapture(),
+                    rows = RunProgram({BinPath("tavik-decode")}, capture).out;
+  const size_t half = capture.find('\n', capture.size() / 2) + 1;  // a line end in the middle
   TempPortsFolder ports;
   LoopbackServer server;
   ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM5",
@@ -157,21 +151,22 @@ TEST(TavikDecodeLink, ATcpSourceGivesTheRowsOfTheFileAcrossADroppedConnection) {
             std::string::npos);
   ASSERT_TRUE(server.Accept(kWaitMs));  // the probe
   BackgroundProgram reader({BinPath("tavik-decode"), "--port", "COM5:", "--count",
-                            std::to_string(CountOf(capture.rows, "\n") - 1)});
+                            std::to_string(CountOf(rows, "\n") - 1)});
   ASSERT_TRUE(server.Accept(kWaitMs));
-  ASSERT_TRUE(server.Send(capture.bytes.substr(0, capture.half)));
+  ASSERT_TRUE(server.Send(capture.substr(0, half)));
   usleep(500000);
   ASSERT_TRUE(server.Accept(kWaitMs));  // drops the connection; the reader comes again
-  ASSERT_TRUE(server.Send(capture.bytes.substr(capture.half)));
+  ASSERT_TRUE(server.Send(capture.substr(half)));
   const ProgramResult result = reader.Finish(0, kWaitMs);
   EXPECT_EQ(result.exit_status, 0) << result.err;
-  EXPECT_EQ(result.out, capture.rows);
+  EXPECT_EQ(result.out, rows);
 }
 
 TEST(TavikDecodeLink, GpsdGivesTheRowsOfTheFileAndComesBackAfterARestart) {
   SKIP_WITHOUT_SHARED_DATA();
   if (access(kGpsd, X_OK) != 0) GTEST_SKIP() << "no gpsd";
-  const NetworkCapture capture = ReadNetworkCapture();
+  const std::string capture = NetworkCapture(),
+                    decoded = RunProgram({BinPath("tavik-decode")}, capture).out;
   TempPortsFolder ports;
   Pty receiver;
   ASSERT_TRUE(receiver.MakeRaw());
@@ -187,8 +182,8 @@ TEST(TavikDecodeLink, GpsdGivesTheRowsOfTheFileAndComesBackAfterARestart) {
   ASSERT_TRUE(ActUntil([&] { receiver.Write(FixLine(n++)); }, [&] { return Rows(reader) >= 1; }));
   usleep(1500000);
   const size_t before = reader.OutputSoFar().size();
-  ASSERT_TRUE(receiver.Write(capture.bytes));
-  const std::string rows = capture.rows.substr(capture.rows.find('\n') + 1);
+  ASSERT_TRUE(receiver.Write(capture));
+  const std::string rows = decoded.substr(decoded.find('\n') + 1);
   ASSERT_TRUE(WaitUntil([&] { return reader.OutputSoFar().size() >= before + rows.size(); }));
   EXPECT_EQ(reader.OutputSoFar().substr(before), rows);
 
