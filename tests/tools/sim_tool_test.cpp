@@ -5,13 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/background_program.h"
-#include "tests/support/pty.h"
+#include "tests/support/pty.h"  // TempPortsFolder
 #include "tests/support/run_program.h"
 #include "tools/sim/capture_bursts.h"
 #include "tools/sim/nmea_walk.h"
