@@ -530,4 +530,34 @@ exit 0
 @@ app-preselect-by-position app/config_dialog.cpp
 - int selection = list->findText(QString::fromUtf16(config_->text[setting]), Qt::MatchExactly);
 + int selection = -1;
+@@ tools-csv-column-order tools/decode/csv_rows.cpp
+- fix.time, fix.latitude, fix.longitude,
++ fix.time, fix.longitude, fix.latitude,
+@@ tools-missing-file-status tools/decode/main.cpp
+- error == ENOENT ? kExitMissingFile : kExitUsage;
++ kExitUsage;
+@@ tools-count-default tools/decode/decode_options.h
+- int64_t count = 0;
++ int64_t count = 1;
+@@ tools-ellipsoid-range tools/decode/decode_options.cpp
+- ParseInt(value, 0, kEllipsoidCount - 1, &options->ellipsoid)
++ ParseInt(value, 0, kEllipsoidCount, &options->ellipsoid)
+@@ tools-ellipsoid-range tools/decode/decode_options.cpp
+- ParseInteger(value, 0, kEllipsoidCount - 1, &number)
++ ParseInteger(value, 0, kEllipsoidCount, &number)
+@@ tools-int-trailing-text tools/decode/decode_options.cpp
+- if (*end != '\0' || errno != 0 || parsed < low
++ if (errno != 0 || parsed < low
+@@ tools-int-trailing-text tools/parse_integer.cpp
+- if (*end != '\0' || errno != 0 || parsed < low
++ if (errno != 0 || parsed < low
+@@ tools-readout-bits-decimal tools/decode/readout_output.cpp
+- "%02x", changes
++ "%02u", changes
+@@ tools-sim-checksum tools/sim/nmea_walk.cpp
+- sum ^= static_cast<unsigned char>(c);
++ sum += static_cast<unsigned char>(c);
+@@ tools-replay-comments-kept tools/sim/capture_bursts.cpp
+- if (line[0] == '#') continue;
++ 
 FAULTS

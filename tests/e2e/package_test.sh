@@ -17,29 +17,26 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
   { cat "$scratch/cpack.log"; fail "cpack"; }
 deb=$(ls "$scratch"/*.deb)
 control=$(dpkg-deb -I "$deb")
-grep -q 'Depends: .*libqt6widgets6' <<<"$control" || fail "no dependency on Qt widgets"
-grep -q 'Depends: .*qt6-wayland' <<<"$control" || fail "no dependency on the Wayland platform"
+for package in libqt6widgets6 qt6-wayland; do
+  grep -q "Depends: .*$package" <<<"$control" || fail "no dependency on $package"
+done
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 
 usr=$root/usr
 program=$(find "$usr/lib" -path '*/tavik/tavik' -type f)
 [ -x "$program" ] || fail "no installed program"
-[ -f "$(dirname "$program")/tavik0407.dll" ] || fail "German module not beside the program"
 [ "$(readlink -f "$usr/bin/tavik")" = "$(readlink -f "$program")" ] || fail "bin/tavik link"
-for tool in tavik-decode tavik-sim; do [ -x "$usr/bin/$tool" ] || fail "$tool"; done
-for page in tavik tavik-decode tavik-sim; do
-  [ -f "$usr/share/man/man1/$page.1" ] || fail "manual page $page"
-done
-for size in 16x16 32x32 64x64; do
-  [ -f "$usr/share/icons/hicolor/$size/apps/tavik.png" ] || fail "icon $size"
+for file in "$(dirname "$program")/tavik0407.dll" "$usr"/bin/tavik-{decode,sim} \
+  "$usr"/share/man/man1/tavik{,-decode,-sim}.1 \
+  "$usr"/share/icons/hicolor/{16x16,32x32,64x64}/apps/tavik.png; do
+  [ -f "$file" ] || fail "not installed: $file"
 done
 desktop-file-validate "$usr/share/applications/org.tavik.tavik.desktop" || fail "desktop entry"
 appstreamcli validate --no-net --pedantic "$usr/share/metainfo/org.tavik.tavik.metainfo.xml" \
   >/dev/null || fail "metainfo"
 
-line='$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47'
-decoded=$("$usr/bin/tavik-decode" <<<"$line")
+decoded=$("$usr/bin/tavik-decode" <<<'$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47')
 grep -q '^123519.000000000,48.117300000,' <<<"$decoded" || fail "installed tavik-decode"
 
 # The installed program in German: the module is loaded from beside it. Its own runtime
@@ -48,10 +45,8 @@ if ! xdpyinfo >/dev/null 2>&1; then
   echo "SKIP: no X server for the installed program"
   exit 77
 fi
-config_home=$scratch/config
-runtime=$scratch/runtime
-mkdir -p "$config_home"
-mkdir -m 0700 "$runtime"
+config_home=$scratch/config runtime=$scratch/runtime
+mkdir -p "$config_home" && mkdir -m 0700 "$runtime"
 env -u QT_QPA_PLATFORMTHEME -u WAYLAND_DISPLAY LANG=de_DE.UTF-8 LC_ALL= LC_MESSAGES= \
   LD_DEBUG=files XDG_CONFIG_HOME="$config_home" XDG_RUNTIME_DIR="$runtime" \
   "$usr/bin/tavik" 2>"$scratch/tavik.err" &

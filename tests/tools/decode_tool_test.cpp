@@ -1,159 +1,121 @@
-// tavik-decode as a user runs it: files, standard input, options and bad input.
+// tavik-decode as a user and a script run it: its options, outputs, messages and exit
+// status, a recording ended by a signal, and ports it cannot open.
+#include <fcntl.h>
 #include <gtest/gtest.h>
-
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdlib>
+#include <climits>
 #include <fstream>
-#include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/gpx/gpx_file_check.h"
+#include "tests/support/background_program.h"
+#include "tests/support/pty.h"
 #include "tests/support/run_program.h"
-#include "tests/support/shared_data.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-constexpr char kHeader[] = "time,latitude,longitude,altitude,northing_km,easting_km";
+constexpr char kFix[] = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
 
-ProgramResult Decode(const std::vector<std::string>& args, const std::string& input = "") {
-  std::vector<std::string> argv{BinPath("tavik-decode")};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return RunProgram(argv, input);
+// Runs every case of decode_cli.txt.
+TEST(TavikDecode, CommandLineTranscript) {
+  ASSERT_EQ(chdir(TAVIK_TOOLS_TEST_DIR), 0);
+  std::ifstream transcript("decode_cli.txt");
+  std::string line, command, input, out, err;
+  std::vector<std::string> argv;
+  int cases = 0;
+  while (std::getline(transcript, line)) {
+    const std::string text = line.size() > 2 ? line.substr(2) : "";
+    if (line[0] == '$') {
+      command = text, input = out = err = "", argv.clear();
+      std::istringstream words(text);
+      for (std::string word; words >> word;)
+        argv.push_back(word == "''" ? "" : word);
+      argv[0] = BinPath(argv[0]);
+    } else if (line[0] == '<') {
+      input += text + "\r\n";
+    } else if (line[0] == '>' || line[0] == '!') {
+      (line[0] == '>' ? out : err) += text + "\n";
+    } else if (line[0] == '?') {
+      const ProgramResult result = RunProgram(argv, input);
+      EXPECT_EQ(result.out, out) << command;
+      EXPECT_EQ(result.err, err) << command;
+      EXPECT_EQ(result.exit_status, std::stoi(text)) << command;
+      ++cases;
+    }
+  }
+  EXPECT_EQ(cases, 30);
 }
 
-std::vector<std::string> Rows(const std::string& out) {
-  std::vector<std::string> rows;
-  std::istringstream in(out);
-  std::string line;
-  std::getline(in, line);
-  EXPECT_EQ(line, kHeader);
-  while (std::getline(in, line))
-    rows.push_back(line);
-  return rows;
-}
-
-std::vector<double> Values(const std::string& row) {
-  std::vector<double> values;
-  std::istringstream in(row);
-  for (std::string cell; std::getline(in, cell, ',');)
-    values.push_back(strtod(cell.c_str(), nullptr));
-  return values;
-}
-
-TEST(TavikDecode, ReproducesTheDocumentedSentences) {
-  const std::string log =
-      "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n"
-      "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"
-      "$GPGGA,235959.00,3351.000,S,07018.000,W,1,05,1.5,-12.5,M,,M,,*00\r\n"
-      "$GPGGA,123519,,,,,0,00,,,M,,M,,*66\r\n"
-      "$GPGGA,123519,4807.038,N,\r\n";
-  const ProgramResult result = Decode({"--all"}, log);
-  ASSERT_EQ(result.exit_status, 0) << result.err;
-  const auto rows = Rows(result.out);
-  ASSERT_EQ(rows.size(), 5u);
-  EXPECT_EQ(rows[0],
-            "123519.000000000,48.117300000,11.516666667,545.400000000,5332.401245471,"
-            "687.299593026");
-  EXPECT_EQ(rows[1], "rejected");
-  const auto south = Values(rows[2]);
-  EXPECT_NEAR(south[4], -3746.285, 5e-4);
-  EXPECT_NEAR(south[5], 379.733, 5e-4);
-  EXPECT_EQ(rows[3], "rejected");
-  const auto short_sentence = Values(rows[4]);
-  EXPECT_NEAR(short_sentence[4], 5333.691, 5e-4);
-  EXPECT_NEAR(short_sentence[5], 276.732, 5e-4);
-
-  EXPECT_EQ(Rows(Decode({}, log).out).size(), 3u) << "without --all only fixes are rows";
-}
-
-TEST(TavikDecode, EllipsoidOption) {
-  const std::string line = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\n";
-  const auto hayford = Values(Rows(Decode({"--ellipsoid", "5"}, line).out).at(0));
-  EXPECT_NEAR(hayford[4], 5332.505601, 5e-6);
-  EXPECT_NEAR(hayford[5], 687.308439, 5e-6);
-  for (const char* bad : {"11", "-1", "x", ""}) {
-    const ProgramResult result = Decode({"--ellipsoid", bad}, line);
-    EXPECT_EQ(result.exit_status, 2) << bad;
-    EXPECT_NE(result.err.find("ellipsoid"), std::string::npos) << result.err;
-    EXPECT_EQ(result.out, "") << "nothing decoded after a usage error";
+// A receiver piped in never ends by itself: SIGTERM or SIGINT finishes the file.
+TEST(TavikDecode, StopSignalsFinishTheRecording) {
+  for (int stop_signal : {SIGTERM, SIGINT}) {
+    TempDir dir;
+    const std::string fifo = dir.File("receiver"), gpx = dir.File("live.gpx");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    BackgroundProgram decode({BinPath("tavik-decode"), "--gpx", gpx, fifo});
+    const int in = open(fifo.c_str(), O_WRONLY);
+    ASSERT_TRUE(write(in, kFix, sizeof kFix - 1) > 0);
+    // Each waypoint reaches the file at once.
+    for (int i = 0; i < 1000 && FileLines(gpx).size() < 11; ++i)
+      usleep(10000);
+    ASSERT_EQ(FileLines(gpx).size(), 11u);
+    EXPECT_EQ(decode.Finish(stop_signal, 10000).exit_status, 0);
+    close(in);
+    EXPECT_EQ(ReadFinishedGpx(gpx).size(), 1u);
   }
 }
 
-TEST(TavikDecode, UsageAndUnknownOptions) {
-  const ProgramResult help = Decode({"--help"});
-  EXPECT_EQ(help.exit_status, 0);
-  EXPECT_NE(help.out.find("Usage: tavik-decode"), std::string::npos);
-  const ProgramResult unknown = Decode({"--frobnicate"});
-  EXPECT_EQ(unknown.exit_status, 2);
-  EXPECT_NE(unknown.err.find("--frobnicate"), std::string::npos);
-  EXPECT_EQ(std::count(unknown.err.begin(), unknown.err.end(), '\n'), 1);
-}
-
-TEST(TavikDecode, MissingFilesAreNamedAndTheOthersStillDecoded) {
-  TempDir dir;
-  const std::string good = dir.File("good.log");
-  ASSERT_TRUE(WriteWholeFile(good, "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,\n"));
-  const ProgramResult result = Decode({dir.File("absent.log"), good});
-  EXPECT_EQ(result.exit_status, 1);
-  EXPECT_NE(result.err.find("absent.log"), std::string::npos);
-  EXPECT_EQ(Rows(result.out).size(), 1u);
-
-  const ProgramResult directory = Decode({dir.path()});
-  EXPECT_EQ(directory.exit_status, 2);
-  EXPECT_NE(directory.err.find(dir.path()), std::string::npos);
-}
-
-TEST(TavikDecode, FilesAreReadInOrderAndEachEndsItsOwnLines) {
-  TempDir dir;
-  ASSERT_TRUE(WriteWholeFile(dir.File("a"),
-                             "$GPGGA,000001,4807.038,N,01131.000,E,1,08,0.9,1,\n"
-                             "$GPGGA,000002,4807.038,N,"));
-  ASSERT_TRUE(WriteWholeFile(dir.File("b"), "$GPGGA,000003,4807.038,N,\n"));
-  const auto rows = Rows(Decode({dir.File("a"), dir.File("b")}).out);
-  ASSERT_EQ(rows.size(), 2u) << "a last line without its line end is incomplete";
-  EXPECT_EQ(Values(rows[0])[0], 1.0);
-  EXPECT_EQ(Values(rows[1])[0], 3.0);
-}
-
-TEST(TavikDecode, BytesOfAnyValueNeverCrashIt) {
-  std::string bytes;
-  for (int round = 0; round < 64; ++round) {
-    for (int c = 0; c < 256; ++c)
-      bytes += static_cast<char>((c * 7 + round) & 0xff);
-    bytes += "$GPGGA,1,4807.038,N,\0,\n";
+// Each cause on a real path, with the words the window's error box gives too; the
+// ports that can be opened are listed, the others are not.
+TEST(TavikDecode, PortsThatCannotBeOpenedAreNamedWithTheCauseAndNotListed) {
+  TempPortsFolder ports;
+  const std::string folder = ports.folder();
+  Pty free_port, held, locked_out;
+  const int holder = open(held.device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  ASSERT_EQ(chmod(locked_out.device().c_str(), 0), 0);
+  for (int n = 0; n < 10; ++n)  // none of the built-in devices
+    ASSERT_TRUE(ports.Link(n, ports.config_home() + "/unplugged"));
+  ASSERT_TRUE(ports.Link(1, free_port.device()) && ports.Link(3, held.device()));
+  // Root opens any device; the refusal is seen by a plain user.
+  const std::vector<std::string> as_user = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                            "--clear-groups", "--"};
+  const struct {
+    std::string port, says;
+    bool as_user = false;
+  } cases[] = {
+      {"COM4:", "COM4: (" + folder + "/COM4): No such device. Plug the receiver in, or link it " +
+                    "in the ports folder " + folder + "."},
+      {held.device(), held.device() + ": Busy. Another program holds the port, or a program " +
+                          "that ended left it locked."},
+      {locked_out.device(),
+       locked_out.device() + ": Permission denied. Join the dialout group (sudo usermod -aG " +
+           "dialout $USER) and log in again.",
+       geteuid() == 0},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = c.as_user ? as_user : std::vector<std::string>{};
+    argv.insert(argv.end(), {BinPath("tavik-decode"), "--port", c.port});
+    const ProgramResult result = RunProgram(argv, "", {ports.Environment()});
+    EXPECT_EQ(result.exit_status, 1) << c.port;
+    EXPECT_EQ(result.err, "tavik-decode: Can't open GPS port " + c.says + "\n");
   }
-  bytes += std::string(5000, '\0') + "\n" + std::string(3000, 'x') + "\r";
-  const ProgramResult result = Decode({"--all"}, bytes);
-  EXPECT_EQ(result.exit_status, 0) << result.err;
-  EXPECT_EQ(result.signal, 0);
-}
-
-// SOURCES.md counts, for every capture, the GGA sentences the decoder accepts.
-std::map<std::string, int> AcceptedCounts() {
-  std::map<std::string, int> counts;
-  std::string table;
-  if (!ReadWholeFile(SharedDataPath("nmea/SOURCES.md"), &table)) return counts;
-  const std::regex row(
-      R"(\| `test/daemon/([^`]+)` \|[^|]*\|[^|]*\|[^|]*\|[^|]*\|[^|]*\|[^|]*\| (\d+) \|)");
-  for (std::sregex_iterator it(table.begin(), table.end(), row), end; it != end; ++it) {
-    counts[(*it)[1]] = std::stoi((*it)[2]);
-  }
-  return counts;
-}
-
-TEST(TavikDecode, RealCapturesGiveTheDocumentedNumberOfFixes) {
-  SKIP_WITHOUT_SHARED_DATA();
-  const auto expected = AcceptedCounts();
-  ASSERT_EQ(expected.size(), SharedCaptures().size());
-  for (const std::string& name : SharedCaptures()) {
-    const ProgramResult result = Decode({SharedDataPath("nmea/" + name)});
-    EXPECT_EQ(result.exit_status, 0) << name << ": " << result.err;
-    EXPECT_EQ(static_cast<int>(Rows(result.out).size()), expected.at(name)) << name;
-  }
+  const ProgramResult listed = RunProgram({BinPath("tavik-decode"), "--list-ports"});
+  close(holder);
+  char device[PATH_MAX];
+  ASSERT_NE(realpath(free_port.device().c_str(), device), nullptr);
+  EXPECT_EQ(listed.out,
+            "1\t256000\n1\t128000\n1\t115200\n1\t57600\n1\t38400\n1\t19200\n1\t9600\n1\t4800\n"
+            "1\t2400\n1\t1200\n1\t600\n1\t300\n1\t110\n2\t8\n2\t7\n2\t6\n2\t5\n3\tE\n3\tN\n3\tO\n"
+            "4\t1\n4\t2\n5\tCOM1:\t" +
+                std::string(device) + "\n6\t\n");
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 #include "tools/decode/decode_options.h"
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 
 #include "gps/setting_tables.h"
 #include "nmea/ellipsoid_table.h"
+#include "tools/parse_integer.h"
 
 const char kDecodeUsage[] =
     "Usage: tavik-decode [--ellipsoid N] [--all | --readouts] [--gpx OUT] [FILE...]\n"
@@ -41,37 +40,122 @@ const char kDecodeUsage[] =
 
 namespace {
 
-bool ParseInt(const char* text, long low, long high, int32_t* value) {
-  if (text == nullptr || *text == '\0') return false;
-  char* end = nullptr;
-  const long parsed = strtol(text, &end, 10);
-  if (*end != '\0' || parsed < low || parsed > high) return false;
-  *value = static_cast<int32_t>(parsed);
+// The three jobs; an option names those it goes with.
+enum Job : unsigned { kFiles = 1, kPort = 2, kList = 4, kAnyJob = kFiles | kPort | kList };
+
+// Stores an option's value; false, with `error` set, when the value is not one it takes.
+using TakeValue = bool (*)(const char* option, const char* value, DecodeOptions* options,
+                           std::string* error);
+
+struct OptionRow {
+  const char* name;
+  unsigned jobs;
+  bool DecodeOptions::*flag;  // a switch: set when given
+  TakeValue take;             // or an option with a value
+};
+
+std::string Quoted(const char* value) {
+  return std::string("'") + (value ? value : "") + "'";
+}
+
+bool TakeGpx(const char*, const char* value, DecodeOptions* options, std::string* error) {
+  if (value == nullptr || *value == '\0') {
+    *error = "--gpx needs the name of the file to record into";
+    return false;
+  }
+  options->gpx_path = value;
   return true;
 }
 
-bool ParseInt64(const char* text, int64_t low, int64_t high, int64_t* value) {
-  if (text == nullptr || *text == '\0') return false;
-  char* end = nullptr;
-  errno = 0;
-  const long long parsed = strtoll(text, &end, 10);
-  if (*end != '\0' || errno != 0 || parsed < low || parsed > high) return false;
-  *value = parsed;
+bool TakePort(const char*, const char* value, DecodeOptions* options, std::string* error) {
+  if (value == nullptr || *value == '\0') {
+    *error = "--port needs a port name such as COM1: or /dev/ttyUSB0";
+    return false;
+  }
+  options->port = value;
   return true;
 }
 
-// A setting option's value must be a text of its table, exactly as listed.
-bool TakeSetting(const char* option, const char* value, const SettingEntry* table, int count,
-                 std::string* setting, std::string* error) {
-  if (value != nullptr && FindSettingEntry(table, count, value) != nullptr) {
-    *setting = value;
+bool TakeEllipsoid(const char*, const char* value, DecodeOptions* options, std::string* error) {
+  int64_t number = 0;
+  if (!ParseInteger(value, 0, kEllipsoidCount - 1, &number)) {
+    *error = "ellipsoid must be a number from 0 to 10, not " + Quoted(value);
+    return false;
+  }
+  options->ellipsoid = static_cast<int32_t>(number);
+  return true;
+}
+
+bool TakeTimeout(const char* option, const char* value, DecodeOptions* options,
+                 std::string* error) {
+  int64_t number = 0;
+  if (!ParseInteger(value, 0, INT32_MAX, &number)) {
+    *error = std::string(option) + " must be milliseconds, not " + Quoted(value);
+    return false;
+  }
+  options->timeout_ms = static_cast<int32_t>(number);
+  return true;
+}
+
+bool TakeCount(const char* option, const char* value, DecodeOptions* options, std::string* error) {
+  if (!ParseInteger(value, 1, INT64_MAX, &options->count)) {
+    *error = std::string(option) + " must be 1 or more, not " + Quoted(value);
+    return false;
+  }
+  return true;
+}
+
+// A line setting's value must be a text of its table, exactly as listed.
+template <const SettingEntry* kTable, int kCount, std::string DecodeOptions::*kSetting>
+bool TakeSetting(const char* option, const char* value, DecodeOptions* options,
+                 std::string* error) {
+  if (value != nullptr && FindSettingEntry(kTable, kCount, value) != nullptr) {
+    options->*kSetting = value;
     return true;
   }
   *error = std::string(option) + " must be one of";
-  for (int i = 0; i < count; ++i)
-    *error += std::string(" ") + table[i].text;
-  *error += std::string(", not '") + (value ? value : "") + "'";
+  for (int i = 0; i < kCount; ++i)
+    *error += std::string(" ") + kTable[i].text;
+  *error += ", not " + Quoted(value);
   return false;
+}
+
+const OptionRow kOptions[] = {
+    {"--all", kFiles, &DecodeOptions::all, nullptr},
+    {"--readouts", kFiles | kPort, &DecodeOptions::readouts, nullptr},
+    {"--gpx", kFiles | kPort, nullptr, TakeGpx},
+    {"--ellipsoid", kAnyJob, nullptr, TakeEllipsoid},
+    {"--list-ports", kList, &DecodeOptions::list_ports, nullptr},
+    {"--port", kPort, nullptr, TakePort},
+    {"--baud", kPort, nullptr,
+     TakeSetting<BaudRateTable, kBaudRateCount, &DecodeOptions::baud_rate>},
+    {"--data-bits", kPort, nullptr,
+     TakeSetting<DataBitsTable, kDataBitsCount, &DecodeOptions::data_bits>},
+    {"--parity", kPort, nullptr, TakeSetting<ParityTable, kParityCount, &DecodeOptions::parity>},
+    {"--stop-bits", kPort, nullptr,
+     TakeSetting<StopBitsTable, kStopBitsCount, &DecodeOptions::stop_bits>},
+    {"--timeout", kPort, nullptr, TakeTimeout},
+    {"--count", kPort, nullptr, TakeCount},
+};
+
+// What each job says of an option or file it does not take.
+struct JobRow {
+  Job job;
+  DecodeCommand command;
+  const char* refusal;
+};
+
+const JobRow kJobs[] = {
+    {kList, DecodeCommand::kListPorts, "--list-ports takes no other option or file"},
+    {kPort, DecodeCommand::kPort, "--port reads a receiver; it takes no file and no --all"},
+    {kFiles, DecodeCommand::kDecode, "line settings, --timeout and --count need --port"},
+};
+
+const OptionRow* FindOption(const char* name) {
+  for (const OptionRow& row : kOptions) {
+    if (strcmp(row.name, name) == 0) return &row;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -82,99 +166,43 @@ DecodeCommand ParseDecodeOptions(int argc, char** argv, DecodeOptions* options,
   options->data_bits = DefaultSettingTexts[2];
   options->parity = DefaultSettingTexts[3];
   options->stop_bits = DefaultSettingTexts[4];
-  bool only_files = false, port_given = false, port_setting = false, list_ports = false;
+  bool only_files = false;
+  unsigned taken_by = kAnyJob;  // the jobs that take every option and file given
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (only_files || arg[0] != '-' || strcmp(arg, "-") == 0) {
       options->files.emplace_back(arg);
-    } else if (strcmp(arg, "--") == 0) {
+      taken_by &= kFiles;
+      continue;
+    }
+    if (strcmp(arg, "--") == 0) {
       only_files = true;
-    } else if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
-      return DecodeCommand::kHelp;
-    } else if (strcmp(arg, "--all") == 0) {
-      options->all = true;
-    } else if (strcmp(arg, "--readouts") == 0) {
-      options->readouts = true;
-    } else if (strcmp(arg, "--gpx") == 0) {
-      const char* value = i + 1 < argc ? argv[++i] : nullptr;
-      if (value == nullptr || *value == '\0') {
-        *error = "--gpx needs the name of the file to record into";
-        return DecodeCommand::kUsageError;
-      }
-      options->gpx_path = value;
-    } else if (strcmp(arg, "--ellipsoid") == 0) {
-      const char* value = i + 1 < argc ? argv[++i] : nullptr;
-      if (!ParseInt(value, 0, kEllipsoidCount - 1, &options->ellipsoid)) {
-        *error = std::string("ellipsoid must be a number from 0 to 10, not '") +
-                 (value ? value : "") + "'";
-        return DecodeCommand::kUsageError;
-      }
-    } else if (strcmp(arg, "--list-ports") == 0) {
-      list_ports = true;
-    } else if (strcmp(arg, "--port") == 0) {
-      const char* value = i + 1 < argc ? argv[++i] : nullptr;
-      if (value == nullptr || *value == '\0') {
-        *error = "--port needs a port name such as COM1: or /dev/ttyUSB0";
-        return DecodeCommand::kUsageError;
-      }
-      options->port = value;
-      port_given = true;
-    } else if (strcmp(arg, "--baud") == 0 || strcmp(arg, "--data-bits") == 0 ||
-               strcmp(arg, "--parity") == 0 || strcmp(arg, "--stop-bits") == 0) {
-      const char* value = i + 1 < argc ? argv[++i] : nullptr;
-      const bool ok =
-          strcmp(arg, "--baud") == 0
-              ? TakeSetting(arg, value, BaudRateTable, kBaudRateCount, &options->baud_rate, error)
-          : strcmp(arg, "--data-bits") == 0
-              ? TakeSetting(arg, value, DataBitsTable, kDataBitsCount, &options->data_bits, error)
-          : strcmp(arg, "--parity") == 0
-              ? TakeSetting(arg, value, ParityTable, kParityCount, &options->parity, error)
-              : TakeSetting(arg, value, StopBitsTable, kStopBitsCount, &options->stop_bits, error);
-      if (!ok) return DecodeCommand::kUsageError;
-      port_setting = true;
-    } else if (strcmp(arg, "--timeout") == 0 || strcmp(arg, "--count") == 0) {
-      const char* value = i + 1 < argc ? argv[++i] : nullptr;
-      int64_t number = 0;
-      const bool timeout = strcmp(arg, "--timeout") == 0;
-      if (!ParseInt64(value, timeout ? 0 : 1, timeout ? INT32_MAX : INT64_MAX, &number)) {
-        *error = std::string(arg) + (timeout ? " must be milliseconds" : " must be 1 or more") +
-                 ", not '" + (value ? value : "") + "'";
-        return DecodeCommand::kUsageError;
-      }
-      if (timeout) {
-        options->timeout_ms = static_cast<int32_t>(number);
-      } else {
-        options->count = number;
-      }
-      port_setting = true;
-    } else {
+      continue;
+    }
+    if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) return DecodeCommand::kHelp;
+    const OptionRow* option = FindOption(arg);
+    if (option == nullptr) {
       *error = std::string("unknown option '") + arg + "'";
       return DecodeCommand::kUsageError;
     }
+    if (option->flag != nullptr) {
+      options->*option->flag = true;
+    } else if (!option->take(arg, i + 1 < argc ? argv[++i] : nullptr, options, error)) {
+      return DecodeCommand::kUsageError;
+    }
+    taken_by &= option->jobs;
   }
   // Read-outs change only when a fix does; a rejected line has nothing to show.
   if (options->all && options->readouts) {
     *error = "--all and --readouts cannot be combined";
     return DecodeCommand::kUsageError;
   }
-  if (list_ports) {
-    if (port_given || port_setting || !options->files.empty() || options->all ||
-        options->readouts || !options->gpx_path.empty()) {
-      *error = "--list-ports takes no other option or file";
-      return DecodeCommand::kUsageError;
-    }
-    return DecodeCommand::kListPorts;
-  }
-  if (port_given) {
-    if (!options->files.empty() || options->all) {
-      *error = "--port reads a receiver; it takes no file and no --all";
-      return DecodeCommand::kUsageError;
-    }
-    return DecodeCommand::kPort;
-  }
-  if (port_setting) {
-    *error = "line settings, --timeout and --count need --port";
+  const Job job = options->list_ports ? kList : !options->port.empty() ? kPort : kFiles;
+  for (const JobRow& row : kJobs) {
+    if (row.job != job) continue;
+    if ((taken_by & job) != 0) return row.command;
+    *error = row.refusal;
     return DecodeCommand::kUsageError;
   }
-  return DecodeCommand::kDecode;
+  return DecodeCommand::kUsageError;
 }

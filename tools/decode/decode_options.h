@@ -11,6 +11,7 @@ struct DecodeOptions {
   bool readouts = false;  // the window's read-outs instead of CSV rows
   std::string gpx_path;   // record the fixes into this GPX file, as the window does
   std::vector<std::string> files;  // none: standard input
+  bool list_ports = false;         // the settings and the ports that can be opened
 
   // A live receiver (--port): the five setting texts, as the configuration holds them.
   std::string port;

@@ -57,47 +57,59 @@ int DecodeFile(const std::string& name, LineDecoder* decoder) {
   return kExitOk;
 }
 
+// Decodes the files (standard input without any) into `output`.
+int DecodeFiles(DecodeOptions options, FixOutput* output) {
+  if (options.files.empty()) options.files.emplace_back("-");
+  // A recording is finished cleanly however the input ends.
+  if (!options.gpx_path.empty()) InstallStopSignals();
+  LineDecoder decoder{&options, FixOutputOnFix, output, stdout};
+  int status = kExitOk;
+  for (const std::string& name : options.files) {
+    if (StopRequested()) break;
+    const int file_status = DecodeFile(name, &decoder);
+    if (file_status > status) status = file_status;
+  }
+  return status;
+}
+
+// Reads the receiver into `output` until the count of fixes or a stop signal.
+int ReadReceiver(DecodeOptions options, FixOutput* output) {
+  fflush(stdout);
+  return ReadPort(options, FixOutputOnFix, output, stdout);
+}
+
+// Runs a job that prints fixes: the output is prepared before the reader thread exists,
+// so no row can come before the header, and the recording is finished afterwards.
+int WithFixOutput(const DecodeOptions& options, int (*job)(DecodeOptions, FixOutput*)) {
+  static FixOutput output;
+  std::string error;
+  if (!FixOutputStart(&output, options, stdout, &error)) {
+    fprintf(stderr, "tavik-decode: %s\n", error.c_str());
+    return kExitMissingFile;
+  }
+  int status = job(options, &output);
+  if (!FixOutputFinish(&output) && status < kExitRecordingFailed) status = kExitRecordingFailed;
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   DecodeOptions options;
   std::string error;
-  const DecodeCommand command = ParseDecodeOptions(argc, argv, &options, &error);
-  switch (command) {
+  switch (ParseDecodeOptions(argc, argv, &options, &error)) {
     case DecodeCommand::kHelp:
       fputs(kDecodeUsage, stdout);
       return kExitOk;
     case DecodeCommand::kUsageError:
       fprintf(stderr, "tavik-decode: %s (see --help)\n", error.c_str());
       return kExitUsage;
+    case DecodeCommand::kDecode:
+      return WithFixOutput(options, DecodeFiles);
+    case DecodeCommand::kPort:
+      return WithFixOutput(options, ReadReceiver);
     case DecodeCommand::kListPorts:
       return ListPorts(stdout);
-    case DecodeCommand::kPort:
-    case DecodeCommand::kDecode:
-      break;
   }
-
-  // Prepared before the reader thread exists, so no row can come before the header.
-  static FixOutput output;
-  if (!FixOutputStart(&output, options, stdout, &error)) {
-    fprintf(stderr, "tavik-decode: %s\n", error.c_str());
-    return kExitMissingFile;
-  }
-  int status = kExitOk;
-  if (command == DecodeCommand::kPort) {
-    fflush(stdout);
-    status = ReadPort(options, FixOutputOnFix, &output, stdout);
-  } else {
-    if (options.files.empty()) options.files.emplace_back("-");
-    // A recording is finished cleanly however the input ends.
-    if (!options.gpx_path.empty()) InstallStopSignals();
-    LineDecoder decoder{&options, FixOutputOnFix, &output, stdout};
-    for (const std::string& name : options.files) {
-      if (StopRequested()) break;
-      const int file_status = DecodeFile(name, &decoder);
-      if (file_status > status) status = file_status;
-    }
-  }
-  if (!FixOutputFinish(&output) && status < kExitRecordingFailed) status = kExitRecordingFailed;
-  return status;
+  return kExitUsage;
 }

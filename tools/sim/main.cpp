@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/parse_integer.h"
 #include "tools/sim/capture_bursts.h"
 #include "tools/sim/nmea_walk.h"
 #include "tools/sim/sim_port.h"
@@ -48,20 +49,11 @@ struct SimOptions {
   std::string replay;
   bool loop = false;
   bool wait = false;
-  long baud = 0;  // 0: no pacing
-  long interval_ms = 1000;
+  int64_t baud = 0;  // 0: no pacing
+  int64_t interval_ms = 1000;
 };
 
 using Clock = std::chrono::steady_clock;
-
-bool ParseNumber(const char* text, long low, long high, long* value) {
-  if (text == nullptr || *text == '\0') return false;
-  char* end = nullptr;
-  const long parsed = strtol(text, &end, 10);
-  if (*end != '\0' || parsed < low || parsed > high) return false;
-  *value = parsed;
-  return true;
-}
 
 // Returns kExitOk to run, or the status to exit with.
 int ParseOptions(int argc, char** argv, SimOptions* options) {
@@ -79,9 +71,9 @@ int ParseOptions(int argc, char** argv, SimOptions* options) {
       options->port = argv[++i];
     } else if (arg == "--replay" && value != nullptr) {
       options->replay = argv[++i];
-    } else if (arg == "--baud" && ParseNumber(value, 50, 4000000, &options->baud)) {
+    } else if (arg == "--baud" && ParseInteger(value, 50, 4000000, &options->baud)) {
       ++i;
-    } else if (arg == "--interval" && ParseNumber(value, 0, 3600000, &options->interval_ms)) {
+    } else if (arg == "--interval" && ParseInteger(value, 0, 3600000, &options->interval_ms)) {
       ++i;
     } else {
       fprintf(stderr, "tavik-sim: bad option '%s'%s (see --help)\n", arg.c_str(),
@@ -104,7 +96,7 @@ bool StopSignalled(int signal_fd, int ms) {
 
 // Writes a burst, paced to the baud rate when one is given. False when a stop signal
 // came meanwhile.
-bool SendBurst(const SimPort& port, const std::string& burst, long baud, int signal_fd) {
+bool SendBurst(const SimPort& port, const std::string& burst, int64_t baud, int signal_fd) {
   if (!SimPortHasClient(port)) SimPortDropUnread(port);
   const size_t slice =
       baud > 0 ? std::max<size_t>(1, baud / kBitsPerByte * kPaceSliceMs / 1000) : burst.size();
