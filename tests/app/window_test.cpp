@@ -156,6 +156,17 @@ TEST_F(AppWindowTest, ReadOutsAndLabelsShowTheirWidestTextsWhole) {
           EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()),
                     TextAreaWidth(label))
               << where << label->text().toStdString();
+        // The README's picture: texts that the fields once cut, shown whole.
+        if (language == 0x0409 && point_size == desktop.pointSize() &&
+            qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR")) {
+          const QStringList fix = {"222433.000", " 545.4m",    " 47.3769N",
+                                   "  8.5417E",  "5247.155km", " 465.407km"};
+          for (int id = IDC_TIME; id <= IDC_EASTING; ++id)
+            FindControlAs<QLineEdit>(&window, id)->setText(fix[id - IDC_TIME]);
+          window.show();
+          QApplication::processEvents();
+          EXPECT_TRUE(window.grab().save(TAVIK_SOURCE_DIR "/doc/screenshot.png"));
+        }
       }
       ReleaseAppState(&app);
     }
