@@ -10,7 +10,7 @@ struct TemplateTexts {
   const char16_t* row_labels[3];  // time and altitude, position, UTM
   const char16_t* config_caption;
   const char16_t* ok;
-  const char16_t* cancel;  // room for "&Abbrechen"
+  const char16_t* cancel;
 };
 
 inline constexpr int32_t kMainControlCount = 9;
@@ -47,8 +47,8 @@ constexpr TemplateControls LayOutControls(const TemplateTexts& t) {
               {IDC_DATA_BITS_LIST, CLASS_COMBO_BOX, u"", kListStyle, 5, 35, 35, 50},
               {IDC_PARITY_LIST, CLASS_COMBO_BOX, u"", kListStyle, 45, 35, 35, 50},
               {IDC_STOP_BITS_LIST, CLASS_COMBO_BOX, u"", kListStyle, 85, 35, 35, 50},
-              {IDOK, CLASS_BUTTON, t.ok, kButtonStyle, 20, 65, 40, 10},
-              {IDCANCEL, CLASS_BUTTON, t.cancel, kButtonStyle, 70, 65, 40, 10},
+              {IDOK, CLASS_BUTTON, t.ok, kButtonStyle, 30, 65, 25, 10},
+              {IDCANCEL, CLASS_BUTTON, t.cancel, kButtonStyle, 65, 65, 25, 10},
           }};
 }
 
