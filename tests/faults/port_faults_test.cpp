@@ -1,7 +1,6 @@
-// The simulated receiver's port after its reader was killed.
+// The simulated receiver's port after its reader was killed with SIGKILL.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -14,32 +13,26 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 TEST(PortFaults, APortWhoseReaderWasKilledOpensAgain) {
   TempPortsFolder ports;
   BackgroundProgram sim({BinPath("tavik-sim"), "--port", "COM5:", "--interval", "50"});
-  for (int i = 0; i < 200 && !std::filesystem::exists(ports.folder() + "/COM5"); ++i)
-    std::this_thread::sleep_for(20ms);
-  const std::vector<std::string> reader_args{BinPath("tavik-decode"), "--port",
-                                             "COM5:", "--timeout", "50"};
-  BackgroundProgram killed(reader_args);
-  for (int i = 0; i < 500 && killed.OutputSoFar().find('\n', 60) == std::string::npos; ++i)
-    std::this_thread::sleep_for(20ms);
+  std::vector<std::string> reader{BinPath("tavik-decode"), "--port", "COM5:", "--timeout", "50"};
+  const auto wait_for = [](const auto& done) {
+    for (int i = 0; i < 500 && !done(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  };
+  wait_for([&] { return std::filesystem::exists(ports.folder() + "/COM5"); });
+  BackgroundProgram killed(reader);
+  wait_for([&] { return killed.OutputSoFar().find('\n', 60) != std::string::npos; });
   ASSERT_NE(killed.OutputSoFar().find('\n', 60), std::string::npos) << "the first reader reads";
   killed.Finish(SIGKILL, 5000);
 
   // The simulator notices within a burst or two; until then the port may still say busy.
-  std::vector<std::string> once = reader_args;
-  once.insert(once.end(), {"--count", "1"});
-  ProgramResult second;
-  for (int attempt = 0; attempt < 40; ++attempt) {
-    second = RunProgram(once);
-    if (second.exit_status == 0) break;
-    std::this_thread::sleep_for(250ms);
-  }
-  EXPECT_EQ(second.exit_status, 0) << second.err;
-  EXPECT_NE(second.out.find('\n', 60), std::string::npos) << "a fix after the header";
+  reader.insert(reader.end(), {"--count", "1"});
+  ProgramResult again;
+  wait_for([&] { return (again = RunProgram(reader)).exit_status == 0; });
+  EXPECT_EQ(again.exit_status, 0) << again.err;
+  EXPECT_NE(again.out.find('\n', 60), std::string::npos) << "a fix after the header";
   sim.Finish(SIGTERM, 5000);
 }
 
