@@ -1,17 +1,14 @@
-// Recordings under real faults: a full disk, a file size limit, a closed terminal. Each
-// ends with the file read back, by GPSBabel too, holding every waypoint it was told.
+// Recordings under real faults: a full disk, a closed terminal. Each ends with the file
+// read back, by GPSBabel too, holding every waypoint it was told.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
 
-#include "gpx/gpx_recorder.h"
 #include "tests/gpx/gpx_file_check.h"
 #include "tests/support/background_program.h"
 #include "tests/support/pty.h"
@@ -57,37 +54,6 @@ TEST(RecordingFaults, AFullDiskKeepsEveryCompleteWaypointAndSaysSo) {
   EXPECT_GT(count, 100u);
   EXPECT_LT(count, 600u);
   ExpectFinishedWith(kept, count);
-}
-
-// The limit cuts a waypoint back, the recording takes no more and says so once; with
-// room again the close still finishes the file.
-TEST(RecordingFaults, ASizeLimitCutsBackAndTheCloseStillFinishes) {
-  TempDir dir;
-  GpxRecorder recorder;
-  GpxRecorderInit(&recorder);
-  static int told;
-  GpxRecorderSetFailureCallback(
-      &recorder, [](int error, int32_t, void*) { told += error; }, nullptr);
-  ASSERT_EQ(GpxRecorderOpen(&recorder, dir.File("limited.gpx").c_str()), 1);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  const rlimit small{4000, saved.rlim_max};
-  signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  int written = 0;
-  while (written < 100 && GpxRecorderAppendWaypoint(&recorder, 48.0 + written, 11.5, 500.0))
-    ++written;
-  EXPECT_EQ(GpxRecorderAppendWaypoint(&recorder, 1.0, 2.0, 3.0), 0) << "no waypoint after a gap";
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, SIG_DFL);
-  GpxRecorderClose(&recorder);
-  int error = 0;
-  int32_t kept = -1;
-  EXPECT_EQ(GpxRecorderFailed(&recorder, &error, &kept), 1);
-  EXPECT_EQ(error, EFBIG);
-  EXPECT_EQ(told, EFBIG);
-  EXPECT_EQ(kept, written);
-  ExpectFinishedWith(dir.File("limited.gpx"), written);
 }
 
 // A closed terminal ends a live recording like SIGTERM: the file is finished, and every

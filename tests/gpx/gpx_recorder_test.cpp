@@ -24,17 +24,11 @@ namespace {
 using Points = std::vector<std::array<double, 3>>;
 const Points kTrack = {{48.1173, 11.5167, 545.4}, {-33.5, -70.3, -12.5}, {10.25, 20.5, 0.0}};
 
-// The file with its timestamps masked.
+// The file with its timestamps masked, as in the expected files.
 std::string MaskedTimes(const std::string& path) {
   std::string text;
   ReadWholeFile(path, &text);
   return std::regex_replace(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)"), "TIME");
-}
-
-std::string Expected(const std::string& name) {
-  std::string text;
-  EXPECT_TRUE(ReadWholeFile(GPX_EXPECTED_DIR "/" + name, &text)) << name;
-  return text;
 }
 
 // Each Open finishes the recording before; the last is killed before its close, so
@@ -61,8 +55,8 @@ TEST(GpxRecorder, RecordingsGiveTheirExpectedFiles) {
   int status = 0;
   ASSERT_TRUE(waitpid(child, &status, 0) == child && WIFSIGNALED(status));
   for (const auto& [name, points] : {recordings[0], recordings[1], recordings[2]})
-    EXPECT_EQ(MaskedTimes(dir.File(name)), Expected(name));
-  const std::string track = Expected("track.gpx");
+    EXPECT_EQ(MaskedTimes(dir.File(name)), MaskedTimes(GPX_EXPECTED_DIR "/" + std::string(name)));
+  const std::string track = MaskedTimes(GPX_EXPECTED_DIR "/track.gpx");
   EXPECT_EQ(MaskedTimes(dir.File("killed.gpx")), track.substr(0, track.find("  <bounds")));
   EXPECT_EQ(GpsbabelWaypoints(dir.File("track.gpx")).size(), 3u);
 }
@@ -94,14 +88,15 @@ TEST(GpxRecorder, CloseRacingAppendsNeverWritesAfterTheTrailer) {
   GpxRecorder recorder;
   GpxRecorderInit(&recorder);
   std::atomic<bool> running{true};
-  std::atomic<long> appended{0}, recorded{0};
+  std::atomic<long> appended{0};
+  long recorded = 0;
   std::thread reader([&] {
     for (double latitude = 0.0; running; latitude += 0.001)
       appended += GpxRecorderAppendWaypoint(&recorder, latitude, -latitude, 100.0);
   });
   for (int i = 0; i < 200 && !HasFailure(); ++i) {
     const std::string path = dir.File("race" + std::to_string(i % 4) + ".gpx");
-    ASSERT_EQ(GpxRecorderOpen(&recorder, path.c_str()), 1);
+    EXPECT_EQ(GpxRecorderOpen(&recorder, path.c_str()), 1);
     for (const long target = appended + i % 3; appended < target;)
       std::this_thread::yield();  // a head start of none to two waypoints
     GpxRecorderClose(&recorder);
