@@ -28,8 +28,6 @@ std::u16string Joined(const std::u16string (&shown)[6]) {
          shown[5];
 }
 
-int kWindow;
-
 TEST(FixDisplay, ThresholdsTextsAndWaypoints) {
   const struct {
     double time, latitude, longitude, altitude, northing, easting;
@@ -58,7 +56,7 @@ TEST(FixDisplay, ThresholdsTextsAndWaypoints) {
   Posts posts;
   FixDisplay display;
   InstallMessagePoster(Collect, &posts);
-  FixDisplayInit(&display, &kWindow, nullptr);
+  FixDisplayInit(&display, nullptr, nullptr);
   ASSERT_EQ(GpxRecorderOpen(&display.recorder, dir.File("track.gpx").c_str()), 1);
   std::u16string shown[6], last = u"|||||";
   for (const auto& f : fixes) {
@@ -66,7 +64,7 @@ TEST(FixDisplay, ThresholdsTextsAndWaypoints) {
     FixDisplayOnFix(f.time, f.latitude, f.longitude, f.altitude, f.northing, f.easting, &display);
     EXPECT_EQ(posts, (f.posted != 0 ? Posts{{MSG_FIX_UPDATED, f.posted}} : Posts{})) << f.time;
     for (const auto& post : posts)
-      FixDisplayRefresh(&display, &kWindow, static_cast<uint32_t>(post.second), Show, shown);
+      FixDisplayRefresh(&display, nullptr, static_cast<uint32_t>(post.second), Show, shown);
     EXPECT_EQ(Joined(shown), last = f.shown != nullptr ? f.shown : last) << f.time;
     EXPECT_EQ(display.recorder.waypoint_count, f.waypoints) << f.time;
   }
