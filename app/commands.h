@@ -8,7 +8,7 @@
 #include "nmea/ellipsoid_table.h"
 
 inline constexpr int32_t kGpsTimeoutMs = 2000;
-inline constexpr int kSaveNameChars = 260;
+inline constexpr int kSaveNameChars = kMaxPathChars;
 
 // Window initialisation: the fix display, the menu state, the port, the configuration.
 void InitMainWindowState(AppState* app, WindowHandle window);

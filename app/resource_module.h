@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/path_limit.h"
 #include "res/resource_tables.h"
-
-inline constexpr int kMaxPathChars = 260;
 
 struct ResourceModule {
   void* library;  // the loaded language library; null for the program's own tables

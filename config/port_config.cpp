@@ -22,9 +22,9 @@ constexpr char16_t kConfigName[] = u"tavik";
 constexpr char16_t kConfigExtension[] = u".cfg";
 constexpr size_t kImageBytes = sizeof(PortConfig);
 constexpr size_t kTextsBytes = sizeof(PortConfig::text);
-constexpr size_t kFolderBytes = 4096;  // PATH_MAX: the folder before the 260-character rule
-// The UTF-8 form of a 260-character path: at most three bytes per UTF-16 code unit.
-constexpr size_t kNarrowPathBytes = kPathChars * 3 + 1;
+constexpr size_t kFolderBytes = 4096;  // PATH_MAX: the folder before the path limit
+// The UTF-8 form of a path of kMaxPathChars: at most three bytes per UTF-16 code unit.
+constexpr size_t kNarrowPathBytes = kMaxPathChars * 3 + 1;
 
 using Image = unsigned char[kImageBytes];
 
@@ -55,7 +55,7 @@ void DecodeImage(const Image image, PortConfig* config) {
 
 // The configuration path as 8-bit text for the system calls.
 bool BuildNarrowConfigPath(char* path, size_t size) {
-  char16_t wide[kPathChars];
+  char16_t wide[kMaxPathChars];
   return BuildConfigPath(wide) && Utf16ToUtf8(path, size, wide) >= 0;
 }
 
@@ -125,14 +125,14 @@ void ApplyDefaults(PortConfig* config) {
 
 }  // namespace
 
-bool BuildConfigPath(char16_t path[kPathChars]) {
+bool BuildConfigPath(char16_t path[kMaxPathChars]) {
   if (path == nullptr) return false;
   char folder[kFolderBytes];
   if (!AppDataFolder(folder, sizeof folder)) return false;
-  const ptrdiff_t length = Utf8ToUtf16(path, kPathChars, folder);
+  const ptrdiff_t length = Utf8ToUtf16(path, kMaxPathChars, folder);
   const size_t name_length = sizeof kConfigName / sizeof kConfigName[0] - 1;
   // One unit for "/" and four for ".cfg"; the terminator must fit as well.
-  if (length < 0 || static_cast<size_t>(length) + name_length + 5 >= kPathChars) {
+  if (length < 0 || static_cast<size_t>(length) + name_length + 5 >= kMaxPathChars) {
     path[0] = 0;
     return false;
   }

@@ -3,8 +3,9 @@
 
 #include <cstdint>
 
+#include "platform/path_limit.h"
+
 inline constexpr int kConfigTextChars = 32;
-inline constexpr int kPathChars = 260;
 
 enum PortSetting : int {
   SETTING_PORT,
@@ -24,8 +25,8 @@ static_assert(sizeof(PortConfig) == 330, "PortConfig is the 330-byte file image"
 
 // The file "tavik.cfg" in the per-user application-data folder (created when
 // missing); false when there is none or the path with its terminator exceeds
-// kPathChars UTF-16 code units.
-bool BuildConfigPath(char16_t path[kPathChars]);
+// kMaxPathChars UTF-16 code units.
+bool BuildConfigPath(char16_t path[kMaxPathChars]);
 // 1 when all 330 bytes came from the file; else 0 after the defaults were applied
 // ("COM1:" "9600" "8" "N" "1", selections 0) over what the record held.
 int LoadPortConfig(PortConfig* config);

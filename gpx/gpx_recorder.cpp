@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/path_limit.h"
 #include "platform/text_convert.h"
 #include "platform/utc_clock.h"
 
@@ -14,7 +15,6 @@ namespace {
 
 constexpr double kBoundSentinel = 10000000000.0;  // below any min, above any max
 constexpr size_t kCoordinateBytes = 32;           // 31 characters and the terminator
-constexpr size_t kPathBytes = 260;                // longest 8-bit path, without terminator
 // More than the longest waypoint (eight lines, three coordinates of at most 31
 // characters) and the longest trailer (four coordinates) together.
 constexpr off_t kRoomBytes = 1024;
@@ -63,8 +63,8 @@ int ReserveRoom(FILE* file, int64_t offset) {
 // The header; false at the first line that cannot be written. The header is pushed to
 // the system at once, so a file that cannot take it is refused while the user waits.
 bool WriteHeader(FILE* file, int64_t* bytes) {
-  UtcTimestamp now;
-  GpxTakeUtcTimestamp(&now);
+  UtcTime now;
+  UtcClockNow(&now);
   return Put(fprintf(file, "<?xml version=\"1.0\"?>\n"), bytes) &&
          Put(fprintf(file, "<gpx xmlns=\"" GPX_1_0_NAMESPACE "\">\n"), bytes) &&
          Put(fprintf(file, "  <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year, now.month,
@@ -81,8 +81,8 @@ bool WriteWaypoint(FILE* file, double latitude, double longitude, double altitud
   GpxFormatCoordinate(lat, kCoordinateBytes - 1, latitude);
   GpxFormatCoordinate(lon, kCoordinateBytes - 1, longitude);
   GpxFormatCoordinate(ele, kCoordinateBytes - 1, altitude);
-  UtcTimestamp now;
-  GpxTakeUtcTimestamp(&now);
+  UtcTime now;
+  UtcClockNow(&now);
   return Put(fprintf(file, "  <wpt lat=\"%s\" lon=\"%s\">\n", lat, lon), bytes) &&
          Put(fprintf(file, "    <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year, now.month,
                      now.day, now.hour, now.minute, now.second),
@@ -182,10 +182,10 @@ int GpxRecorderOpen(GpxRecorder* recorder, const char* path) {
 
 int GpxRecorderOpenWide(GpxRecorder* recorder, const char16_t* path) {
   if (recorder == nullptr || path == nullptr) return 0;
-  char narrow[kPathBytes + 1];
+  char narrow[kMaxPathChars + 1];
   // A longer path would name a file the user never chose: refuse it whole.
   const ptrdiff_t length = Utf16ToUtf8(narrow, sizeof narrow, path);
-  if (length < 0 || static_cast<size_t>(length) > kPathBytes) return 0;
+  if (length < 0 || length > kMaxPathChars) return 0;
   return GpxRecorderOpen(recorder, narrow);
 }
 
@@ -262,18 +262,4 @@ char* GpxFormatCoordinate(char* buffer, size_t max_count, double value) {
   char* comma = strchr(buffer, ',');
   if (comma != nullptr) *comma = '.';
   return buffer;
-}
-
-UtcTimestamp GpxTakeUtcTimestamp(UtcTimestamp* stamp) {
-  UtcTimestamp taken{};
-  UtcTime now;
-  UtcClockNow(&now);
-  taken.year = static_cast<int16_t>(now.year);
-  taken.month = static_cast<int16_t>(now.month);
-  taken.day = static_cast<int16_t>(now.day);
-  taken.hour = static_cast<int16_t>(now.hour);
-  taken.minute = static_cast<int16_t>(now.minute);
-  taken.second = static_cast<int16_t>(now.second);
-  if (stamp != nullptr) *stamp = taken;
-  return taken;
 }

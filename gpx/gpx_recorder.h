@@ -28,16 +28,12 @@ struct GpxRecorder {
   void* failure_context;
 };
 
-struct UtcTimestamp {
-  int16_t year, month, day, hour, minute, second;
-};
-
 // Not open, counter 0, sentinel bounds; the lock is initialised once here.
 void GpxRecorderInit(GpxRecorder* recorder);
 int GpxRecorderIsOpen(GpxRecorder* recorder);
 int GpxRecorderOpen(GpxRecorder* recorder, const char* path);
-// Refuses (0, nothing created or changed) a path whose UTF-8 form is longer than 260
-// bytes or that holds an unpaired surrogate.
+// Refuses (0, nothing created or changed) a path whose UTF-8 form is longer than
+// kMaxPathChars bytes or that holds an unpaired surrogate.
 int GpxRecorderOpenWide(GpxRecorder* recorder, const char16_t* path);
 // Writes the bounds and the closing tag, also after a failed write; what cannot be
 // written is cut away again, so the file never ends in a torn element.
@@ -57,5 +53,3 @@ int GpxRecorderFailed(GpxRecorder* recorder, int* error, int32_t* kept_waypoints
 // Writes `value` as "%lf" text with a decimal point whatever the locale: at most
 // `max_count` characters and a terminator, so `buffer` holds max_count + 1 bytes.
 char* GpxFormatCoordinate(char* buffer, size_t max_count, double value);
-// Reads the system clock in UTC into `stamp` (when given) and returns it.
-UtcTimestamp GpxTakeUtcTimestamp(UtcTimestamp* stamp);

@@ -482,6 +482,9 @@ exit 0
 @@ gpx-path-limit-off-by-one gpx/gpx_recorder.cpp
 - static_cast<size_t>(length) > kPathBytes
 + static_cast<size_t>(length) >= kPathBytes
+@@ gpx-path-limit-off-by-one gpx/gpx_recorder.cpp
+- length > kMaxPathChars
++ length >= kMaxPathChars
 @@ config-fsync-removed config/port_config.cpp
 - WriteImage(fd, image) && fsync(fd) == 0;
 + WriteImage(fd, image);
@@ -494,6 +497,9 @@ exit 0
 @@ config-path-room-off-by-one config/port_config.cpp
 - name_length + 5 >= kPathChars
 + name_length + 5 > kPathChars
+@@ config-path-room-off-by-one config/port_config.cpp
+- name_length + 5 >= kMaxPathChars
++ name_length + 5 > kMaxPathChars
 @@ config-link-replaced config/port_config.cpp
 - realpath(path, target) != nullptr ? target : path;
 + path;

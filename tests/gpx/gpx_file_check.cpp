@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "tests/support/run_program.h"
+#include "tests/support/shared_data.h"
 
 std::vector<std::string> FileLines(const std::string& path) {
   std::vector<std::string> lines;
@@ -18,45 +18,35 @@ std::vector<std::string> FileLines(const std::string& path) {
 }
 
 std::vector<GpxWaypointText> ReadFinishedGpx(const std::string& path) {
-  static const std::regex time(R"re(  <time>\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ</time>)re");
-  static const std::regex wpt(R"re(  <wpt lat="(-?\d+\.\d{6})" lon="(-?\d+\.\d{6})">)re");
-  static const std::regex wpt_time(R"re(    <time>\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ</time>)re");
-  static const std::regex ele(R"re(    <ele>(-?\d+\.\d{6})</ele>)re");
-  static const std::regex name(R"re(    <name>(\d+)</name>)re");
-  static const std::regex bounds(
-      R"re(  <bounds minlat="-?\d+\.\d{6}" minlon="-?\d+\.\d{6}" maxlat="-?\d+\.\d{6}" maxlon="-?\d+\.\d{6}"/>)re");
+  const std::string n = R"((-?\d+\.\d{6}))",
+                    time = R"(<time>\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ</time>)";
+  static const std::regex header(R"(<\?xml version="1.0"\?>
+<gpx xmlns="http://www.topografix.com/GPX/1/0">
+  )" + time + "\n");
+  static const std::regex waypoint("  <wpt lat=\"" + n + "\" lon=\"" + n + "\">\n    " + time +
+                                   "\n    <ele>" + n + R"(</ele>
+    <name>(\d+)</name>
+    <desc>\4</desc>
+    <sym>Dot</sym>
+    <type>Dot</type>
+  </wpt>
+)");
+  static const std::regex trailer("  <bounds minlat=\"" + n + "\" minlon=\"" + n + "\" maxlat=\"" +
+                                  n + "\" maxlon=\"" + n + "\"/>\n</gpx>\n");
+  std::string text;
+  ReadWholeFile(path, &text);
   std::vector<GpxWaypointText> waypoints;
-  const std::vector<std::string> lines = FileLines(path);
-  if (lines.size() < 5) {
-    ADD_FAILURE() << path << ": only " << lines.size() << " lines";
-    return waypoints;
-  }
-  EXPECT_EQ(lines[0], "<?xml version=\"1.0\"?>");
-  EXPECT_EQ(lines[1], "<gpx xmlns=\"http://www.topografix.com/GPX/1/0\">");
-  EXPECT_TRUE(std::regex_match(lines[2], time)) << lines[2];
-  size_t i = 3;
   std::smatch m;
-  while (i + 8 <= lines.size() - 2) {
-    GpxWaypointText w;
-    if (!std::regex_match(lines[i], m, wpt)) break;
-    w.lat = m[1], w.lon = m[2];
-    const std::string number = std::to_string(waypoints.size());
-    const bool complete =
-        std::regex_match(lines[i + 1], wpt_time) && std::regex_match(lines[i + 2], m, ele) &&
-        (w.ele = m[1], std::regex_match(lines[i + 3], m, name)) && m[1] == number &&
-        lines[i + 4] == "    <desc>" + number + "</desc>" && lines[i + 5] == "    <sym>Dot</sym>" &&
-        lines[i + 6] == "    <type>Dot</type>" && lines[i + 7] == "  </wpt>";
-    if (!complete) {
-      ADD_FAILURE() << path << ": waypoint " << number << " at line " << i + 1 << " is broken";
-      return waypoints;
-    }
-    w.name = number;
-    waypoints.push_back(w);
-    i += 8;
-  }
-  EXPECT_EQ(i, lines.size() - 2) << path << ": unexpected line " << lines[i];
-  EXPECT_TRUE(std::regex_match(lines[lines.size() - 2], bounds)) << lines[lines.size() - 2];
-  EXPECT_EQ(lines.back(), "</gpx>");
+  auto at = text.cbegin();
+  const auto here = std::regex_constants::match_continuous;
+  if (std::regex_search(at, text.cend(), m, header, here)) at = m[0].second;
+  for (; std::regex_search(at, text.cend(), m, waypoint, here) &&
+         m[4] == std::to_string(waypoints.size());  // numbered from 0
+       at = m[0].second)
+    waypoints.push_back({m[1], m[2], m[3], m[4]});
+  EXPECT_TRUE(at != text.cbegin() && std::regex_match(at, text.cend(), trailer))
+      << path << " breaks at byte " << at - text.cbegin() << ": "
+      << std::string(at, text.cend()).substr(0, 300);
   return waypoints;
 }
 
@@ -65,16 +55,10 @@ std::vector<BabelWaypoint> GpsbabelWaypoints(const std::string& path) {
       RunProgram({"/usr/bin/gpsbabel", "-i", "gpx", "-f", path, "-o", "csv", "-F", "-"});
   EXPECT_EQ(result.exit_status, 0) << result.err;
   std::vector<BabelWaypoint> waypoints;
-  std::istringstream in(result.out);
-  for (std::string line; std::getline(in, line);) {
-    BabelWaypoint w{};
-    char name[64] = "";
-    if (sscanf(line.c_str(), "%lf, %lf, %63s", &w.lat, &w.lon, name) != 3) {
-      ADD_FAILURE() << "GPSBabel wrote '" << line << "'";
-      continue;
-    }
-    w.name = name;
+  std::istringstream in(result.out);  // "lat, lon, name" lines
+  char comma;
+  for (BabelWaypoint w{}; in >> w.lat >> comma >> w.lon >> comma >> w.name;)
     waypoints.push_back(w);
-  }
+  EXPECT_TRUE(in.eof()) << "GPSBabel wrote " << result.out;
   return waypoints;
 }
