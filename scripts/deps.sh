@@ -5,7 +5,7 @@ set -euo pipefail
 build_packages=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev libxcb-dpms0-dev
   libxcb-screensaver0-dev)
 run_packages=(qt6-translations-l10n qt6-wayland)
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
+test_packages=(ccache libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
   xvfb xdotool xclip xprintidle x11-utils imagemagick gpsbabel gdal-bin locales dbus time
   util-linux dpkg-dev file desktop-file-utils appstream python3-dbusmock weston qt6-wayland gpsd)
 

@@ -6,8 +6,9 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh test
 
 jobs=${JOBS:-2}
-fuzz_runs=${FUZZ_RUNS:-1000000}               # the NMEA decoder
-fuzz_input_runs=${FUZZ_INPUT_RUNS:-200000}     # the configuration file, read-out formats
+# Runs per fuzz target; each configuration file input is written to disk and loaded.
+declare -A fuzz_runs=([fuzz_nmea]=${FUZZ_RUNS:-1000000} [fuzz_format]=${FUZZ_INPUT_RUNS:-200000}
+  [fuzz_config]=${FUZZ_CONFIG_RUNS:-50000})
 summary=$(mktemp)
 trap 'rm -f "$summary"' EXIT
 
@@ -33,6 +34,10 @@ suite() {
 }
 
 export QT_QPA_PLATFORMTHEME=
+# The plain build compiles what the quick start build compiled before it, with the same flags.
+export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
@@ -53,7 +58,7 @@ suite "AddressSanitizer + UBSan" build-asan -DCMAKE_BUILD_TYPE=Debug \
 suite "ThreadSanitizer" build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVIK_SANITIZE=thread -DTAVIK_BUILD_BENCH=OFF -DTAVIK_BUILD_APP=OFF
 
-echo "== fuzzers ($fuzz_runs runs for the decoder, $fuzz_input_runs for each other)"
+echo "== fuzzers"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVIK_BUILD_FUZZ=ON -DTAVIK_BUILD_TESTS=OFF -DTAVIK_BUILD_BENCH=OFF \
   -DTAVIK_BUILD_APP=OFF >/dev/null
@@ -63,9 +68,8 @@ for target in build-fuzz/bin/fuzz_*; do
   name=$(basename "$target")
   corpus=$(mktemp -d)
   cp fuzz/corpus/"${name#fuzz_}"/* "$corpus"/ 2>/dev/null || true
-  runs=$fuzz_input_runs
-  if [ "$name" = fuzz_nmea ]; then runs=$fuzz_runs; fi
-  "$target" -runs="$runs" -max_len=2048 "$corpus" 2>&1 | tail -n 2
+  echo "$name: ${fuzz_runs[$name]} runs"
+  "$target" -runs="${fuzz_runs[$name]}" -max_len=2048 "$corpus" 2>&1 | tail -n 2
   rm -rf "$corpus"
   fuzz_passed=$((fuzz_passed + 1))
 done

@@ -7,14 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "config/port_config.h"
-#include "gps/gps_port.h"
 #include "tests/support/pty.h"
 #include "tests/support/shared_data.h"
 
@@ -93,15 +91,6 @@ TEST(PortConfig, LoadThenSaveOverWhatIsOnDisk) {
               c.link && c.old ? 3 : 2)
         << c.what << ": a file left behind";
   }
-  // Start takes the texts without a terminator to the port's open, which must stop at
-  // their 32 units and refuse them.
-  const auto& text = config->text;
-  GpsPort port;
-  GpsPortReset(&port);
-  EXPECT_EQ(
-      GpsPortOpenWide(&port, text[0], text[1], text[2], text[3], text[4], 100, 0, nullptr, nullptr),
-      0);
-  EXPECT_EQ(errno, EINVAL);
 }
 
 // The path counts in UTF-16 units with its terminator: a folder of 249 still has one.

@@ -33,17 +33,6 @@ const char* const kNotNumbers[] = {
     "1. ", "1 ",    "0x10", "1e5", "12.-5", "12.+5", "12. 5", "-1.-5",
 };
 
-// ddmm.mmmm and dddmm.mmmm to degrees.
-const struct {
-  double angle;
-  double degrees;
-} kAngles[] = {
-    {4807.038, 48.1173},
-    {1131.0, 11.0 + 31.0 / 60.0},
-    {0.0, 0.0},
-    {17959.99, 179.0 + 59.99 / 60.0},
-};
-
 TEST(ParseDecimal, Numbers) {
   for (const auto& row : kNumbers) {
     double value = -999.0;
@@ -58,11 +47,6 @@ TEST(ParseDecimal, NotNumbers) {
     EXPECT_FALSE(ParseDecimal(text, &value)) << '"' << text << '"';
   EXPECT_FALSE(ParseDecimal(nullptr, &value));
   EXPECT_FALSE(ParseDecimal("1", nullptr));
-}
-
-TEST(NmeaToDegrees, Angles) {
-  for (const auto& row : kAngles)
-    EXPECT_NEAR(NmeaToDegrees(row.angle), row.degrees, 1e-12) << row.angle;
 }
 
 }  // namespace

@@ -64,28 +64,7 @@ TEST(ProjectUtm, Points) {
     ProjectUtm(&northing, &easting, point.latitude, point.longitude, point.ellipsoid);
     ExpectKilometres(northing, point.northing);
     ExpectKilometres(easting, point.easting);
-    // Either place alone.
-    double alone = -1.0;
-    ProjectUtm(nullptr, &alone, point.latitude, point.longitude, point.ellipsoid);
-    ExpectKilometres(alone, point.easting);
-    ProjectUtm(&alone, nullptr, point.latitude, point.longitude, point.ellipsoid);
-    ExpectKilometres(alone, point.northing);
   }
-}
-
-// The terms of WGS 84 to the last bit: the figures shown and recorded depend on them.
-TEST(ProjectUtm, EllipsoidTerms) {
-  EllipsoidTerms t;
-  ASSERT_TRUE(ComputeEllipsoidTerms(0, &t));
-  EXPECT_EQ(t.e2, 0.006694380004260828);  // the first eccentricity, not (a² − b²)/b²
-  EXPECT_EQ(t.n, 0.0016792203899373642);
-  EXPECT_EQ(t.arc_a, 6367449.145800845);
-  EXPECT_EQ(t.arc_b, 16038.508696860588);
-  EXPECT_EQ(t.arc_c, 16.832613334334404);
-  EXPECT_EQ(t.arc_d, 0.021984404202070495);
-  EXPECT_EQ(t.arc_e, 3.1148371319282946e-05);
-  EXPECT_FALSE(ComputeEllipsoidTerms(11, &t));
-  EXPECT_FALSE(ComputeEllipsoidTerms(-1, &t));
 }
 
 }  // namespace
