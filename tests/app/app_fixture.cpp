@@ -1,8 +1,5 @@
 #include "tests/app/app_fixture.h"
 
-#include <pty.h>
-#include <unistd.h>
-
 #include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -12,7 +9,6 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
-#include <filesystem>
 
 #include "app/commands.h"
 #include "app/template_builder.h"
@@ -86,26 +82,11 @@ void ChooseFromNextMenu(int id, QList<int>* enabled) {
       true);
 }
 
-FakeReceiver::FakeReceiver(const std::string& ports_folder, const std::string& name) {
-  int slave = -1;
-  char slave_name[128];
-  if (openpty(&master_, &slave, slave_name, nullptr, nullptr) != 0) return;
-  close(slave);  // the program opens it by name
-  link_ = ports_folder + "/" + name;
-  std::filesystem::remove(link_);
-  std::filesystem::create_symlink(slave_name, link_);
-}
-
-FakeReceiver::~FakeReceiver() {
-  if (!link_.empty()) {  // unplugged: the entry leads nowhere again
-    std::filesystem::remove(link_);
-    std::filesystem::create_symlink("/nonexistent", link_);
-  }
-  if (master_ >= 0) close(master_);
-}
-
-void FakeReceiver::Send(const std::string& bytes) {
-  if (master_ >= 0) (void)!write(master_, bytes.data(), bytes.size());
+size_t CountOf(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++count;
+  return count;
 }
 
 void ObservedMainWindow::KillKeepAwakeTimer() {
@@ -128,11 +109,8 @@ std::string GgaLine(int second) {
 }
 
 void AppWindowTest::SetUp() {
-  environment_ = std::make_unique<ScopedEnvironment>(
-      std::map<std::string, std::optional<std::string>>{{"XDG_CONFIG_HOME", config_home_.path()}});
-  std::filesystem::create_directories(PortsFolder());
   for (int n = 0; n < 10; ++n)  // no port of the machine's own is ever taken
-    std::filesystem::create_symlink("/nonexistent", PortsFolder() + "/COM" + std::to_string(n));
+    ports_.Link(n, "/nonexistent");
   ASSERT_EQ(LoadAppStrings(app_.module, &app_.strings), 1);
   InstallWindowMessagePoster();
   window_ = std::make_unique<ObservedMainWindow>(&app_, *FindDialog(app_.module.tables, IDD_MAIN));
@@ -146,11 +124,6 @@ void AppWindowTest::TearDown() {
   window_.reset();
   QCoreApplication::removePostedEvents(nullptr);
   ReleaseAppState(&app_);
-  environment_.reset();
-}
-
-std::unique_ptr<FakeReceiver> AppWindowTest::AddReceiver(int n) {
-  return std::make_unique<FakeReceiver>(PortsFolder(), "COM" + std::to_string(n));
 }
 
 QString AppWindowTest::Readout(int id) const {

@@ -10,13 +10,14 @@
 #include <cstring>
 
 #include "tests/app/app_fixture.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
 TEST(SingleInstance, ASecondStartActivatesTheFirstEvenAfterACrashedOne) {
   TempDir dir;
   chmod(dir.path().c_str(), 0700);
-  ScopedEnvironment runtime({{"XDG_RUNTIME_DIR", dir.path()}});
+  ScopedEnv runtime("XDG_RUNTIME_DIR", dir.path());
   // A bound socket nobody listens on, as a killed instance leaves it.
   const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
@@ -39,7 +40,7 @@ TEST(SingleInstance, ASecondStartActivatesTheFirstEvenAfterACrashedOne) {
 
 TEST(SingleInstance, UsesOnlyAFolderOfTheUsersOwn) {
   {
-    ScopedEnvironment runtime({{"XDG_RUNTIME_DIR", std::nullopt}});
+    ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
     const std::string folder = RuntimeFolder();  // a private one in /tmp
     ASSERT_EQ(folder, "/tmp/tavik-" + std::to_string(getuid()));
     struct stat status;
@@ -48,7 +49,7 @@ TEST(SingleInstance, UsesOnlyAFolderOfTheUsersOwn) {
   }
   TempDir dir;
   chmod(dir.path().c_str(), 0777);
-  ScopedEnvironment runtime({{"XDG_RUNTIME_DIR", dir.path()}});
+  ScopedEnv runtime("XDG_RUNTIME_DIR", dir.path());
   EXPECT_EQ(RuntimeFolder(), "");
   SingleInstance instance;
   EXPECT_FALSE(AskRunningInstanceToActivate(&instance));  // runs, without the check
