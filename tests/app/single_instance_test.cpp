@@ -1,4 +1,5 @@
-// One instance per user: a second start activates the first, whatever a crashed one left.
+// One instance per user: a second start activates the first, whatever a crashed one
+// left, in a runtime folder of the user's own.
 #include "app/single_instance.h"
 
 #include <gtest/gtest.h>
@@ -20,12 +21,10 @@ TEST(SingleInstance, ASecondStartActivatesTheFirstEvenAfterACrashedOne) {
   ScopedEnv runtime("XDG_RUNTIME_DIR", dir.path());
   // A bound socket nobody listens on, as a killed instance leaves it.
   const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
+  sockaddr_un address{AF_UNIX, {}};
   std::strcpy(address.sun_path, dir.File("tavik").c_str());
   ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   close(fd);
-
   SingleInstance first, second, after;
   ASSERT_FALSE(AskRunningInstanceToActivate(&first));
   int activations = 0;
@@ -41,10 +40,9 @@ TEST(SingleInstance, ASecondStartActivatesTheFirstEvenAfterACrashedOne) {
 TEST(SingleInstance, UsesOnlyAFolderOfTheUsersOwn) {
   {
     ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
-    const std::string folder = RuntimeFolder();  // a private one in /tmp
-    ASSERT_EQ(folder, "/tmp/tavik-" + std::to_string(getuid()));
-    struct stat status;
-    ASSERT_EQ(stat(folder.c_str(), &status), 0);
+    struct stat status;  // a private one in /tmp
+    ASSERT_EQ(RuntimeFolder(), "/tmp/tavik-" + std::to_string(getuid()));
+    ASSERT_EQ(stat(RuntimeFolder().c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 077, 0u);
   }
   TempDir dir;

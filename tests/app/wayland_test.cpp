@@ -32,17 +32,11 @@ bool CompositorShowsMainWindowOf(pid_t pid) {
   return false;
 }
 
-class Wayland : public AppWindowTest {
- protected:
-  void SetUp() override {
-    if (!compositor_up) GTEST_SKIP() << "needs weston";
-    AppWindowTest::SetUp();
-  }
-};
-
-// Commands, menus and files work alike on X11; what only a Wayland desktop shows is
-// that display off is not to be had, said once, not at every try.
-TEST_F(Wayland, TheWindowComesUpNativelyAndSaysOnceThatDisplayOffIsNotToBeHad) {
+// What only a Wayland desktop shows: the window comes up natively, in the test and as
+// the program itself (with no X server at all), and display off, not to be had there,
+// is said so once, not at every try.
+TEST_F(AppWindowTest, OnWaylandTheWindowComesUpNativelyAndSaysOnceThatDisplayOffIsNotToBeHad) {
+  if (!compositor_up) GTEST_SKIP() << "needs weston";
   EXPECT_EQ(QGuiApplication::platformName(), "wayland");
   EXPECT_TRUE(WaitUntil([] { return CompositorShowsMainWindowOf(getpid()); }));
   QMessageBox* notice = nullptr;
@@ -57,18 +51,15 @@ TEST_F(Wayland, TheWindowComesUpNativelyAndSaysOnceThatDisplayOffIsNotToBeHad) {
   Command(IDM_DISPLAY_OFF);
   WaitUntil([] { return false; }, 1000);
   EXPECT_EQ(window_->findChild<QMessageBox*>(), nullptr);
-}
 
-// The program itself, with no X server at all: it can only come up on Wayland.
-TEST_F(Wayland, TheProgramComesUpNativelyKeepsOneInstanceAndSavesWhenEnded) {
   window_->hide();
   BackgroundProgram tavik({BinPath("tavik")}, {"LC_ALL=C.UTF-8"});
   EXPECT_TRUE(WaitUntil([&] { return CompositorShowsMainWindowOf(tavik.pid()); }, 15000));
-  const ProgramResult second = RunProgram({BinPath("tavik")});
+  const ProgramResult second = RunProgram({BinPath("tavik")});  // brings the first forward
   EXPECT_EQ(second.exit_status, 0) << second.err;
   EXPECT_FALSE(std::filesystem::exists(ConfigFile())) << "the second start touched nothing";
   EXPECT_EQ(tavik.Finish(SIGTERM, 15000).exit_status, 0);
-  EXPECT_EQ(std::filesystem::file_size(ConfigFile()), 330u);
+  EXPECT_EQ(std::filesystem::file_size(ConfigFile()), 330u);  // saved when ended
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // read-outs and how they fit, and what the window says when a link fails or goes stale.
 #include <gtest/gtest.h>
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <filesystem>
@@ -139,24 +138,6 @@ TEST_F(AppWindowTest, ReadOutsAndLabelsShowTheirWidestTextsWhole) {
     }
   }
   QApplication::setFont(desktop);
-}
-
-// The menu key and a press on a read-out open the window's menu, not the read-out's
-// own; a chosen item arrives as a command.
-TEST_F(AppWindowTest, KeysAndPressesOpenTheMenu) {
-  QWidget* time = FindControl(window_.get(), IDC_TIME);
-  QKeyEvent menu_key(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);
-  const QPointF at(5, 5);
-  QMouseEvent right(QEvent::MouseButtonPress, at, at, Qt::RightButton, Qt::RightButton, {});
-  QList<int> enabled;
-  ChooseFromNextMenu(0, &enabled);
-  QApplication::sendEvent(FindControl(window_.get(), IDC_EASTING), &right);
-  EXPECT_EQ(enabled, kInitialMenu);
-  QString asked;
-  AnswerNextMessageBox("No", &asked);
-  ChooseFromNextMenu(IDM_EXIT);
-  QApplication::sendEvent(time, &menu_key);
-  EXPECT_TRUE(WaitUntil([&asked] { return asked == "Really quit?"; }));
 }
 
 // Read-outs that are not live look stale and keep their last values, and the title
