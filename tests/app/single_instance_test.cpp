@@ -1,41 +1,14 @@
-// One instance per user: a second start activates the first, whatever a crashed one
-// left, in a runtime folder of the user's own.
+// One instance per user, checked in a runtime folder of the user's own.
 #include "app/single_instance.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
-
-#include <cstring>
 
 #include "tests/app/app_fixture.h"
 #include "tests/support/scoped_env.h"
 
 namespace {
-
-TEST(SingleInstance, ASecondStartActivatesTheFirstEvenAfterACrashedOne) {
-  TempDir dir;
-  chmod(dir.path().c_str(), 0700);
-  ScopedEnv runtime("XDG_RUNTIME_DIR", dir.path());
-  // A bound socket nobody listens on, as a killed instance leaves it.
-  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{AF_UNIX, {}};
-  std::strcpy(address.sun_path, dir.File("tavik").c_str());
-  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  close(fd);
-  SingleInstance first, second, after;
-  ASSERT_FALSE(AskRunningInstanceToActivate(&first));
-  int activations = 0;
-  ListenForLaterStarts(&first, [&activations] { ++activations; });
-  EXPECT_TRUE(AskRunningInstanceToActivate(&second));
-  EXPECT_TRUE(WaitUntil([&] { return activations == 1; }));
-  ReleaseSingleInstance(&second);
-  ReleaseSingleInstance(&first);
-  EXPECT_FALSE(AskRunningInstanceToActivate(&after));  // the first has ended
-  ReleaseSingleInstance(&after);
-}
 
 TEST(SingleInstance, UsesOnlyAFolderOfTheUsersOwn) {
   {
