@@ -3,10 +3,9 @@
 #include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QTimer>
 #include <cstdio>
 
@@ -23,28 +22,23 @@ bool WaitUntil(const std::function<bool()>& done, int timeout_ms) {
 }
 
 void WhenShown(std::function<void(QWidget*)> act, bool popup) {
-  static const auto poll = [](auto self, std::function<void(QWidget*)> act, bool popup,
-                              int waited) -> void {
-    QTimer::singleShot(10, [=] {
-      QWidget* shown =
-          popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
-      if (shown != nullptr && shown->isVisible()) {
-        act(shown);
-      } else if (waited < 10000) {
-        self(self, act, popup, waited + 10);
-      }
-    });
-  };
-  poll(poll, std::move(act), popup, 0);
+  auto* poll = new QTimer(qApp);
+  QObject::connect(poll, &QTimer::timeout, [=, waited = 0]() mutable {
+    QWidget* shown = popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
+    const bool ready = shown != nullptr && shown->isVisible();
+    if (!ready && (waited += 10) < 10000) return;
+    poll->stop();
+    if (ready) act(shown);  // may run the widget's own event loop
+    poll->deleteLater();
+  });
+  poll->start(10);
 }
 
-void AnswerNextMessageBox(const QString& button, QString* text, QString* caption,
-                          QString* informative) {
+void AnswerNextMessageBox(const QString& button, QString* text, QString* informative) {
   WhenShown([=](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (box == nullptr) return;
     if (text != nullptr) *text = box->text();
-    if (caption != nullptr) *caption = box->windowTitle();
     if (informative != nullptr) *informative = box->informativeText();
     for (QAbstractButton* each : box->buttons()) {
       if (each->text().remove('&').contains(button, Qt::CaseInsensitive)) return each->click();
@@ -61,25 +55,6 @@ void AnswerNextFileDialog(const QString& name, QStringList* filters) {
     dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
     QMetaObject::invokeMethod(dialog, "accept");
   });
-}
-
-void ChooseFromNextMenu(int id, QList<int>* enabled) {
-  WhenShown(
-      [=](QWidget* popup) {
-        auto* menu = qobject_cast<QMenu*>(popup);
-        if (menu == nullptr) return;
-        for (QAction* action : menu->actions()) {
-          if (enabled != nullptr && action->isEnabled()) enabled->append(action->data().toInt());
-          if (action->data().toInt() == id) menu->setActiveAction(action);
-        }
-        if (id == 0) {
-          menu->close();
-          return;
-        }
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(menu, &press);
-      },
-      true);
 }
 
 size_t CountOf(const std::string& text, const std::string& what) {
@@ -132,7 +107,13 @@ QString AppWindowTest::Readout(int id) const {
 
 QList<int> AppWindowTest::EnabledMenuCommands() {
   QList<int> enabled;
-  ChooseFromNextMenu(0, &enabled);
+  WhenShown(
+      [&enabled](QWidget* popup) {
+        for (QAction* action : popup->actions())
+          if (action->isEnabled()) enabled.append(action->data().toInt());
+        popup->close();
+      },
+      true);
   const QPointF background(3, 3);  // above the first row of controls
   QMouseEvent press(QEvent::MouseButtonPress, background, window_->mapToGlobal(background),
                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);

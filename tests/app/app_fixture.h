@@ -23,11 +23,9 @@ bool WaitUntil(const std::function<bool()>& done, int timeout_ms = 5000);
 void WhenShown(std::function<void(QWidget*)> act, bool popup = false);
 // Answers the next message box with the button whose text contains `button`.
 void AnswerNextMessageBox(const QString& button, QString* text = nullptr,
-                          QString* caption = nullptr, QString* informative = nullptr);
+                          QString* informative = nullptr);
 // Types `name` into the next file dialog and accepts it; an empty name cancels.
 void AnswerNextFileDialog(const QString& name, QStringList* filters = nullptr);
-// Runs command `id` of the next context menu (0 closes it); collects the enabled ids.
-void ChooseFromNextMenu(int id, QList<int>* enabled = nullptr);
 size_t CountOf(const std::string& text, const std::string& what);
 
 // A receiver on a pseudo-terminal, linked in the ports folder as COMn; when it goes,

@@ -30,7 +30,7 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   EXPECT_EQ(EnabledMenuCommands(), kInitialMenu);
   const QString folder = QString::fromStdString(ports_.folder());
   QString cause;  // the defaulted record names COM1:, which leads nowhere yet
-  AnswerNextMessageBox("OK", nullptr, nullptr, &cause);
+  AnswerNextMessageBox("OK", nullptr, &cause);
   Command(IDM_START);
   EXPECT_EQ(cause, "COM1: (" + folder +
                        "/COM1): No such device. Plug the receiver in, or link "
