@@ -4,9 +4,9 @@
 # that service (bool); gate is a file Inhibit calls wait for (at most 30 s), so a test
 # can see whether the caller waits for the reply.
 #
-# The main object answers the test: Held() lists the inhibitions in force as
-# "portal <sender>" or "screen-saver <sender>"; Events() lists what was asked, in order;
-# UserBecomesActive() fires the idle monitor's user-activity watches, as input would.
+# The main object answers the test: Events() lists what was asked, in order (a give-back
+# only of an inhibition in force); UserBecomesActive() fires the idle monitor's
+# user-activity watches, as input would.
 
 import os
 import time
@@ -19,24 +19,25 @@ MAIN_OBJ = '/org/tavik/TestDesktop'
 MAIN_IFACE = 'org.tavik.TestDesktop'
 SYSTEM_BUS = False
 
-held = {}  # key -> "kind sender"
+held = set()
 events = []
 kept = []  # the bus names and objects offered
 watches = []
 gate = None
 
 
-def inhibit(key, what, sender):
+def inhibit(key, what):
     for _ in range(600 if gate else 0):
         if os.path.exists(gate):
             break
         time.sleep(0.05)
-    held[key] = f'{what.split()[0]} {sender}'
+    held.add(key)
     events.append(what)
 
 
 def give_back(key, what):
-    if held.pop(key, None):
+    if key in held:
+        held.remove(key)
         events.append(what)
 
 
@@ -59,15 +60,14 @@ class Portal(Service):
     def Inhibit(self, _window, flags, options, sender=None):
         path = f'/org/freedesktop/portal/desktop/request/{sender[1:].replace(".", "_")}/t{len(events)}'
         Request(self.connection, path)
-        inhibit(path, f'portal Inhibit {int(flags)} {options.get("reason", "")}', sender)
+        inhibit(path, f'portal Inhibit {int(flags)} {options.get("reason", "")}')
         return dbus.ObjectPath(path)
 
 
 class ScreenSaver(Service):
-    @dbus.service.method('org.freedesktop.ScreenSaver', in_signature='ss', out_signature='u',
-                         sender_keyword='sender')
-    def Inhibit(self, application, reason, sender=None):
-        inhibit(len(events) + 1, f'screen-saver Inhibit {application} {reason}', sender)
+    @dbus.service.method('org.freedesktop.ScreenSaver', in_signature='ss', out_signature='u')
+    def Inhibit(self, application, reason):
+        inhibit(len(events) + 1, f'screen-saver Inhibit {application} {reason}')
         return dbus.UInt32(len(events))
 
     @dbus.service.method('org.freedesktop.ScreenSaver', in_signature='u', out_signature='')
@@ -116,11 +116,6 @@ def load(mock, parameters):
     for key, (name, cls, path) in OFFERED.items():
         if parameters.get(key):
             kept.extend([cls(mock.connection, path), dbus.service.BusName(name, mock.connection)])
-
-
-@dbus.service.method(MAIN_IFACE, in_signature='', out_signature='as')
-def Held(_self):
-    return list(held.values())
 
 
 @dbus.service.method(MAIN_IFACE, in_signature='', out_signature='as')
