@@ -39,7 +39,25 @@ TEST(LanguageId, FromTheLocaleNamesAndFiles) {
   EXPECT_EQ(SystemDefaultLanguageId(dir.File("absent").c_str()), 0x0409);
 }
 
-// Which library is loaded from beside the program, and which names were tried.
+// Each language carries every string, each read-out format exactly one conversion, of
+// a double, and no other string any.
+void ExpectEveryStringAndItsFormat(const ResourceTables* tables) {
+  for (uint32_t id = IDS_REALLY_QUIT; id <= IDS_SAVE_FILTER; ++id) {
+    const StringResource* found = FindString(tables, id);
+    ASSERT_NE(found, nullptr) << id;
+    const std::u16string text(found->text, found->length);
+    const size_t percent = text.find(u'%');
+    if (id >= IDS_TIME_FORMAT && id <= IDS_NORTHING_FORMAT) {
+      EXPECT_EQ(percent, text.rfind(u'%')) << id;
+      EXPECT_EQ(text.find_first_not_of(u"0123456789.-+ #", percent + 1), text.find(u"lf")) << id;
+    } else {
+      EXPECT_EQ(percent, std::u16string::npos) << id;
+    }
+  }
+}
+
+// Which library is loaded from beside the program, and which names were tried; each
+// language loaded carries every string.
 TEST(ChooseResourceModule, TriesTheUsersThenTheSystemsLanguageThenItsOwn) {
   EXPECT_EQ(std::filesystem::path(ProgramFilePath()).filename(), "app_window_test");
   struct Case {
@@ -69,6 +87,7 @@ TEST(ChooseResourceModule, TriesTheUsersThenTheSystemsLanguageThenItsOwn) {
     EXPECT_EQ(tried, expected) << c.program;
     EXPECT_EQ(module.tables->language, c.loaded) << c.program;
     EXPECT_EQ(module.library != nullptr, c.loaded != 0x0409) << c.program;
+    ExpectEveryStringAndItsFormat(module.tables);
     ReleaseResourceModule(&module);
     EXPECT_EQ(module.tables, ProgramResourceModule().tables);
   }
@@ -94,28 +113,6 @@ TEST(LoadModuleString, CutsToTheBufferAndStopsAtTheFirstMissingString) {
 
   ASSERT_EQ(LoadAppStrings(ProgramResourceModule(), &strings), 1);
   EXPECT_EQ(std::u16string(strings.cant_close_port), u"Can't close GPS port");
-}
-
-// Each language carries every string, each read-out format exactly one conversion, of
-// a double, and no other string any.
-TEST(LanguageModules, CarryEveryStringAndTheirFormats) {
-  ResourceModule german = ChooseResourceModule(BinPath("tavik"), 0x0407, 0x0407);
-  ASSERT_NE(german.library, nullptr) << "tavik0407.dll is built beside the program";
-  for (const ResourceTables* tables : {BuiltinResourceTables(), german.tables}) {
-    for (uint32_t id = IDS_REALLY_QUIT; id <= IDS_SAVE_FILTER; ++id) {
-      const StringResource* found = FindString(tables, id);
-      ASSERT_NE(found, nullptr) << id;
-      const std::u16string text(found->text, found->length);
-      const size_t percent = text.find(u'%');
-      if (id >= IDS_TIME_FORMAT && id <= IDS_NORTHING_FORMAT) {
-        EXPECT_EQ(percent, text.rfind(u'%')) << id;
-        EXPECT_EQ(text.find_first_not_of(u"0123456789.-+ #", percent + 1), text.find(u"lf")) << id;
-      } else {
-        EXPECT_EQ(percent, std::u16string::npos) << id;
-      }
-    }
-  }
-  ReleaseResourceModule(&german);
 }
 
 }  // namespace
