@@ -102,14 +102,13 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
 // fit their fields in both languages at the desktop's font and at 14 pt (and the
 // suite runs again at QT_SCALE_FACTOR=2).
 TEST_F(AppWindowTest, ReadOutsAndLabelsShowTheirWidestTextsWhole) {
-  const QMap<int, QStringList> widest = {
-      {IDC_TIME, {"235959.999"}},
-      {IDC_ALTITUDE, {"-9999.9m", "99999.9m"}},
-      {IDC_LATITUDE, {" 90.0000N", " 90.0000S"}},
-      {IDC_LONGITUDE, {"179.9999E", "179.9999W", "179.9999O"}},
-      {IDC_NORTHING, {"-9999.999km", "9999.999km"}},
-      {IDC_EASTING, {" 999.999km"}},
-  };
+  // By read-out, from the time to the easting.
+  const QStringList widest[] = {{"235959.999"},
+                                {"-9999.9m", "99999.9m"},
+                                {" 90.0000N", " 90.0000S"},
+                                {"179.9999E", "179.9999W", "179.9999O"},
+                                {"-9999.999km", "9999.999km"},
+                                {" 999.999km"}};
   const QFont desktop = QApplication::font();
   for (const uint16_t language : {0x0409, 0x0407}) {
     for (const int point_size : {desktop.pointSize(), 14}) {
@@ -121,17 +120,15 @@ TEST_F(AppWindowTest, ReadOutsAndLabelsShowTheirWidestTextsWhole) {
       ASSERT_EQ(LoadAppStrings(app.module, &app.strings), 1);
       {
         MainWindow window(&app, *FindDialog(app.module.tables, IDD_MAIN));
-        const std::string where = std::to_string(language) + " " + std::to_string(point_size);
-        for (auto field = widest.begin(); field != widest.end(); ++field) {
-          auto* edit = FindControlAs<QLineEdit>(&window, field.key());
-          for (const QString& text : field.value())
-            EXPECT_LE(QFontMetrics(edit->font()).horizontalAdvance(text), TextAreaWidth(edit))
-                << where << text.toStdString();
-        }
+        const auto fits = [&](const QWidget* field, const QString& text) {
+          EXPECT_LE(QFontMetrics(field->font()).horizontalAdvance(text), TextAreaWidth(field))
+              << language << " " << point_size << " " << text.toStdString();
+        };
+        for (int id = IDC_TIME; id <= IDC_EASTING; ++id)
+          for (const QString& text : widest[id - IDC_TIME])
+            fits(FindControl(&window, id), text);
         for (const QLabel* label : window.findChildren<QLabel*>())
-          EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()),
-                    TextAreaWidth(label))
-              << where << label->text().toStdString();
+          fits(label, label->text());
       }
       ReleaseAppState(&app);
     }
