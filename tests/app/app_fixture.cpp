@@ -1,18 +1,13 @@
 #include "tests/app/app_fixture.h"
 
-#include <pty.h>
-#include <unistd.h>
-
 #include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QTimer>
 #include <cstdio>
-#include <filesystem>
 
 #include "app/commands.h"
 #include "app/template_builder.h"
@@ -27,28 +22,23 @@ bool WaitUntil(const std::function<bool()>& done, int timeout_ms) {
 }
 
 void WhenShown(std::function<void(QWidget*)> act, bool popup) {
-  static const auto poll = [](auto self, std::function<void(QWidget*)> act, bool popup,
-                              int waited) -> void {
-    QTimer::singleShot(10, [=] {
-      QWidget* shown =
-          popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
-      if (shown != nullptr && shown->isVisible()) {
-        act(shown);
-      } else if (waited < 10000) {
-        self(self, act, popup, waited + 10);
-      }
-    });
-  };
-  poll(poll, std::move(act), popup, 0);
+  auto* poll = new QTimer(qApp);
+  QObject::connect(poll, &QTimer::timeout, [=, waited = 0]() mutable {
+    QWidget* shown = popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
+    const bool ready = shown != nullptr && shown->isVisible();
+    if (!ready && (waited += 10) < 10000) return;
+    poll->stop();
+    if (ready) act(shown);  // may run the widget's own event loop
+    poll->deleteLater();
+  });
+  poll->start(10);
 }
 
-void AnswerNextMessageBox(const QString& button, QString* text, QString* caption,
-                          QString* informative) {
+void AnswerNextMessageBox(const QString& button, QString* text, QString* informative) {
   WhenShown([=](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (box == nullptr) return;
     if (text != nullptr) *text = box->text();
-    if (caption != nullptr) *caption = box->windowTitle();
     if (informative != nullptr) *informative = box->informativeText();
     for (QAbstractButton* each : box->buttons()) {
       if (each->text().remove('&').contains(button, Qt::CaseInsensitive)) return each->click();
@@ -67,45 +57,11 @@ void AnswerNextFileDialog(const QString& name, QStringList* filters) {
   });
 }
 
-void ChooseFromNextMenu(int id, QList<int>* enabled) {
-  WhenShown(
-      [=](QWidget* popup) {
-        auto* menu = qobject_cast<QMenu*>(popup);
-        if (menu == nullptr) return;
-        for (QAction* action : menu->actions()) {
-          if (enabled != nullptr && action->isEnabled()) enabled->append(action->data().toInt());
-          if (action->data().toInt() == id) menu->setActiveAction(action);
-        }
-        if (id == 0) {
-          menu->close();
-          return;
-        }
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(menu, &press);
-      },
-      true);
-}
-
-FakeReceiver::FakeReceiver(const std::string& ports_folder, const std::string& name) {
-  int slave = -1;
-  char slave_name[128];
-  if (openpty(&master_, &slave, slave_name, nullptr, nullptr) != 0) return;
-  close(slave);  // the program opens it by name
-  link_ = ports_folder + "/" + name;
-  std::filesystem::remove(link_);
-  std::filesystem::create_symlink(slave_name, link_);
-}
-
-FakeReceiver::~FakeReceiver() {
-  if (!link_.empty()) {  // unplugged: the entry leads nowhere again
-    std::filesystem::remove(link_);
-    std::filesystem::create_symlink("/nonexistent", link_);
-  }
-  if (master_ >= 0) close(master_);
-}
-
-void FakeReceiver::Send(const std::string& bytes) {
-  if (master_ >= 0) (void)!write(master_, bytes.data(), bytes.size());
+size_t CountOf(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++count;
+  return count;
 }
 
 void ObservedMainWindow::KillKeepAwakeTimer() {
@@ -128,11 +84,8 @@ std::string GgaLine(int second) {
 }
 
 void AppWindowTest::SetUp() {
-  environment_ = std::make_unique<ScopedEnvironment>(
-      std::map<std::string, std::optional<std::string>>{{"XDG_CONFIG_HOME", config_home_.path()}});
-  std::filesystem::create_directories(PortsFolder());
   for (int n = 0; n < 10; ++n)  // no port of the machine's own is ever taken
-    std::filesystem::create_symlink("/nonexistent", PortsFolder() + "/COM" + std::to_string(n));
+    ports_.Link(n, "/nonexistent");
   ASSERT_EQ(LoadAppStrings(app_.module, &app_.strings), 1);
   InstallWindowMessagePoster();
   window_ = std::make_unique<ObservedMainWindow>(&app_, *FindDialog(app_.module.tables, IDD_MAIN));
@@ -146,11 +99,6 @@ void AppWindowTest::TearDown() {
   window_.reset();
   QCoreApplication::removePostedEvents(nullptr);
   ReleaseAppState(&app_);
-  environment_.reset();
-}
-
-std::unique_ptr<FakeReceiver> AppWindowTest::AddReceiver(int n) {
-  return std::make_unique<FakeReceiver>(PortsFolder(), "COM" + std::to_string(n));
 }
 
 QString AppWindowTest::Readout(int id) const {
@@ -159,7 +107,13 @@ QString AppWindowTest::Readout(int id) const {
 
 QList<int> AppWindowTest::EnabledMenuCommands() {
   QList<int> enabled;
-  ChooseFromNextMenu(0, &enabled);
+  WhenShown(
+      [&enabled](QWidget* popup) {
+        for (QAction* action : popup->actions())
+          if (action->isEnabled()) enabled.append(action->data().toInt());
+        popup->close();
+      },
+      true);
   const QPointF background(3, 3);  // above the first row of controls
   QMouseEvent press(QEvent::MouseButtonPress, background, window_->mapToGlobal(background),
                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);

@@ -12,7 +12,8 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "tests/app/desktop_session.h"
+#include "tests/support/pty.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
 // Processes events until `done` holds or `timeout_ms` passes; returns `done()`.
@@ -22,23 +23,25 @@ bool WaitUntil(const std::function<bool()>& done, int timeout_ms = 5000);
 void WhenShown(std::function<void(QWidget*)> act, bool popup = false);
 // Answers the next message box with the button whose text contains `button`.
 void AnswerNextMessageBox(const QString& button, QString* text = nullptr,
-                          QString* caption = nullptr, QString* informative = nullptr);
+                          QString* informative = nullptr);
 // Types `name` into the next file dialog and accepts it; an empty name cancels.
 void AnswerNextFileDialog(const QString& name, QStringList* filters = nullptr);
-// Runs command `id` of the next context menu (0 closes it); collects the enabled ids.
-void ChooseFromNextMenu(int id, QList<int>* enabled = nullptr);
+size_t CountOf(const std::string& text, const std::string& what);
 
-// A receiver on a pseudo-terminal, published in the ports folder under `name` ("COM1").
+// A receiver on a pseudo-terminal, linked in the ports folder as COMn; when it goes,
+// the entry leads nowhere again, as an unplugged receiver's does.
 class FakeReceiver {
  public:
-  FakeReceiver(const std::string& ports_folder, const std::string& name);
-  ~FakeReceiver();
-  bool ok() const { return master_ >= 0; }
-  void Send(const std::string& bytes);
+  FakeReceiver(TempPortsFolder* ports, int n) : ports_(ports), n_(n) {
+    ports->Link(n, pty_.device());
+  }
+  ~FakeReceiver() { ports_->Link(n_, "/nonexistent"); }
+  void Send(const std::string& bytes) { pty_.Write(bytes); }
 
  private:
-  int master_ = -1;
-  std::string link_;
+  Pty pty_;
+  TempPortsFolder* ports_;
+  int n_;
 };
 
 // Records when the quit sequence reaches the window, and never ends the test's loop.
@@ -58,15 +61,16 @@ class AppWindowTest : public testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  std::string PortsFolder() const { return config_home_.File("tavik/ports"); }
-  std::string ConfigFile() const { return config_home_.File("tavik.cfg"); }
-  std::unique_ptr<FakeReceiver> AddReceiver(int n);  // COMn; the others lead nowhere
+  std::string ConfigFile() const { return ports_.config_home() + "/tavik.cfg"; }
+  std::unique_ptr<FakeReceiver> AddReceiver(int n) {  // COMn; the others lead nowhere
+    return std::make_unique<FakeReceiver>(&ports_, n);
+  }
   QString Readout(int id) const;
   QList<int> EnabledMenuCommands();  // opens the context menu by a press on the background
   void Command(uint32_t id);         // as a chosen menu item delivers it
 
-  TempDir config_home_, files_;
-  std::unique_ptr<ScopedEnvironment> environment_;
+  TempPortsFolder ports_;
+  TempDir files_;
   AppState app_;
   std::unique_ptr<ObservedMainWindow> window_;
 };

@@ -1,13 +1,12 @@
 # Stand-ins for the desktop services tavik talks to, as a python-dbusmock template.
 #
-# Parameters (all optional):
-#   portal, screen_saver, mutter, idle_monitor, plasma: offer that service (bool)
-#   gate: path of a file; Inhibit calls wait for it to exist (at most 30 s), so a test
-#         can see whether the caller waits for the reply
+# Parameters (all optional): portal, screen_saver, mutter, idle_monitor, plasma offer
+# that service (bool); gate is a file Inhibit calls wait for (at most 30 s), so a test
+# can see whether the caller waits for the reply.
 #
-# The main object answers the test: Held() lists the inhibitions in force as
-# "portal <sender>" or "screen-saver <sender>"; Events() lists what was asked, in order;
-# UserBecomesActive() fires the idle monitor's user-activity watches, as input would.
+# The main object answers the test: Events() lists what was asked, in order (a give-back
+# only of an inhibition in force); UserBecomesActive() fires the idle monitor's
+# user-activity watches, as input would.
 
 import os
 import time
@@ -20,24 +19,26 @@ MAIN_OBJ = '/org/tavik/TestDesktop'
 MAIN_IFACE = 'org.tavik.TestDesktop'
 SYSTEM_BUS = False
 
-PORTAL = 'org.freedesktop.portal.Desktop'
-SCREEN_SAVER = 'org.freedesktop.ScreenSaver'
-
-held = {}    # key -> (kind, sender)
+held = set()
 events = []
-names = []   # the bus names claimed, kept alive
-objects_offered = []
+kept = []  # the bus names and objects offered
+watches = []
 gate = None
 
 
-def wait_for_gate():
-    if not gate:
-        return
-    for _ in range(600):
+def inhibit(key, what):
+    for _ in range(600 if gate else 0):
         if os.path.exists(gate):
-            return
+            break
         time.sleep(0.05)
-    events.append('gate timed out')
+    held.add(key)
+    events.append(what)
+
+
+def give_back(key, what):
+    if key in held:
+        held.remove(key)
+        events.append(what)
 
 
 # A plain dbus-python object beside the mock ones, which look methods up here.
@@ -49,42 +50,29 @@ class Service(dbus.service.Object):
 class Request(Service):
     @dbus.service.method('org.freedesktop.portal.Request', in_signature='', out_signature='')
     def Close(self):
-        if held.pop(self.__dbus_object_path__, None):
-            events.append('portal Close')
+        give_back(self.__dbus_object_path__, 'portal Close')
         self.remove_from_connection()
 
 
 class Portal(Service):
-    count = 0
-
     @dbus.service.method('org.freedesktop.portal.Inhibit', in_signature='sua{sv}',
                          out_signature='o', sender_keyword='sender')
     def Inhibit(self, _window, flags, options, sender=None):
-        wait_for_gate()
-        Portal.count += 1
-        path = f'/org/freedesktop/portal/desktop/request/{sender[1:].replace(".", "_")}/t{Portal.count}'
+        path = f'/org/freedesktop/portal/desktop/request/{sender[1:].replace(".", "_")}/t{len(events)}'
         Request(self.connection, path)
-        held[path] = ('portal', sender)
-        events.append(f'portal Inhibit {int(flags)} {options.get("reason", "")}')
+        inhibit(path, f'portal Inhibit {int(flags)} {options.get("reason", "")}')
         return dbus.ObjectPath(path)
 
 
 class ScreenSaver(Service):
-    cookie = 0
+    @dbus.service.method('org.freedesktop.ScreenSaver', in_signature='ss', out_signature='u')
+    def Inhibit(self, application, reason):
+        inhibit(len(events) + 1, f'screen-saver Inhibit {application} {reason}')
+        return dbus.UInt32(len(events))
 
-    @dbus.service.method(SCREEN_SAVER, in_signature='ss', out_signature='u',
-                         sender_keyword='sender')
-    def Inhibit(self, application, reason, sender=None):
-        wait_for_gate()
-        ScreenSaver.cookie += 1
-        held[ScreenSaver.cookie] = ('screen-saver', sender)
-        events.append(f'screen-saver Inhibit {application} {reason}')
-        return dbus.UInt32(ScreenSaver.cookie)
-
-    @dbus.service.method(SCREEN_SAVER, in_signature='u', out_signature='')
+    @dbus.service.method('org.freedesktop.ScreenSaver', in_signature='u', out_signature='')
     def UnInhibit(self, cookie):
-        if held.pop(int(cookie), None):
-            events.append('screen-saver UnInhibit')
+        give_back(int(cookie), 'screen-saver UnInhibit')
 
 
 class MutterDisplayConfig(Service):
@@ -94,13 +82,11 @@ class MutterDisplayConfig(Service):
 
 
 class IdleMonitor(Service):
-    watches = []
-
     @dbus.service.method('org.gnome.Mutter.IdleMonitor', in_signature='', out_signature='u')
     def AddUserActiveWatch(self):
-        IdleMonitor.watches.append(len(IdleMonitor.watches) + 1)
+        watches.append(len(watches) + 1)
         events.append('idle-monitor AddUserActiveWatch')
-        return dbus.UInt32(IdleMonitor.watches[-1])
+        return dbus.UInt32(watches[-1])
 
     @dbus.service.signal('org.gnome.Mutter.IdleMonitor', signature='u')
     def WatchFired(self, watch_id):
@@ -113,28 +99,23 @@ class PlasmaShortcuts(Service):
         events.append(f'plasma invokeShortcut {name}')
 
 
+OFFERED = {
+    'portal': ('org.freedesktop.portal.Desktop', Portal, '/org/freedesktop/portal/desktop'),
+    'screen_saver': ('org.freedesktop.ScreenSaver', ScreenSaver, '/org/freedesktop/ScreenSaver'),
+    'mutter': ('org.gnome.Mutter.DisplayConfig', MutterDisplayConfig,
+               '/org/gnome/Mutter/DisplayConfig'),
+    'idle_monitor': ('org.gnome.Mutter.IdleMonitor', IdleMonitor,
+                     '/org/gnome/Mutter/IdleMonitor/Core'),
+    'plasma': ('org.kde.kglobalaccel', PlasmaShortcuts, '/component/org_kde_powerdevil'),
+}
+
+
 def load(mock, parameters):
     global gate  # pylint: disable=global-statement
     gate = parameters.get('gate')
-    bus = mock.connection
-    offered = [
-        ('portal', PORTAL, Portal, '/org/freedesktop/portal/desktop'),
-        ('screen_saver', SCREEN_SAVER, ScreenSaver, '/org/freedesktop/ScreenSaver'),
-        ('mutter', 'org.gnome.Mutter.DisplayConfig', MutterDisplayConfig,
-         '/org/gnome/Mutter/DisplayConfig'),
-        ('idle_monitor', 'org.gnome.Mutter.IdleMonitor', IdleMonitor,
-         '/org/gnome/Mutter/IdleMonitor/Core'),
-        ('plasma', 'org.kde.kglobalaccel', PlasmaShortcuts, '/component/org_kde_powerdevil'),
-    ]
-    for key, name, cls, path in offered:
+    for key, (name, cls, path) in OFFERED.items():
         if parameters.get(key):
-            objects_offered.append(cls(bus, path))
-            names.append(dbus.service.BusName(name, bus))
-
-
-@dbus.service.method(MAIN_IFACE, in_signature='', out_signature='as')
-def Held(_self):
-    return [f'{kind} {sender}' for kind, sender in held.values()]
+            kept.extend([cls(mock.connection, path), dbus.service.BusName(name, mock.connection)])
 
 
 @dbus.service.method(MAIN_IFACE, in_signature='', out_signature='as')
@@ -144,7 +125,6 @@ def Events(_self):
 
 @dbus.service.method(MAIN_IFACE, in_signature='', out_signature='')
 def UserBecomesActive(_self):
-    for monitor in objects_offered:
-        if isinstance(monitor, IdleMonitor):
-            while IdleMonitor.watches:
-                monitor.WatchFired(dbus.UInt32(IdleMonitor.watches.pop()))
+    for monitor in [each for each in kept if isinstance(each, IdleMonitor)]:
+        while watches:
+            monitor.WatchFired(dbus.UInt32(watches.pop()))

@@ -3,12 +3,12 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <set>
 
 #include "app/app_strings.h"
 #include "app/language_id.h"
 #include "app/resource_module.h"
-#include "tests/app/desktop_session.h"
+#include "tests/support/run_program.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -24,7 +24,7 @@ TEST(LanguageId, FromTheLocaleNamesAndFiles) {
   for (const auto& [name, id] : names)
     EXPECT_EQ(LanguageIdFromLocaleName(name), id) << name;
   {
-    ScopedEnvironment env({{"LC_ALL", "fr_FR"}, {"LC_MESSAGES", "de_DE"}, {"LANG", "en_GB"}});
+    ScopedEnv all("LC_ALL", "fr_FR"), messages("LC_MESSAGES", "de_DE"), lang("LANG", "en_GB");
     EXPECT_EQ(UserDefaultLanguageId(), 0x040C);
     setenv("LC_ALL", "", 1);
     EXPECT_EQ(UserDefaultLanguageId(), 0x0407);
@@ -39,9 +39,27 @@ TEST(LanguageId, FromTheLocaleNamesAndFiles) {
   EXPECT_EQ(SystemDefaultLanguageId(dir.File("absent").c_str()), 0x0409);
 }
 
-// Which library is loaded from beside the program, and which names were tried.
+// Each language carries every string, each read-out format exactly one conversion, of
+// a double, and no other string any.
+void ExpectEveryStringAndItsFormat(const ResourceTables* tables) {
+  for (uint32_t id = IDS_REALLY_QUIT; id <= IDS_SAVE_FILTER; ++id) {
+    const StringResource* found = FindString(tables, id);
+    ASSERT_NE(found, nullptr) << id;
+    const std::u16string text(found->text, found->length);
+    const size_t percent = text.find(u'%');
+    if (id >= IDS_TIME_FORMAT && id <= IDS_NORTHING_FORMAT) {
+      EXPECT_EQ(percent, text.rfind(u'%')) << id;
+      EXPECT_EQ(text.find_first_not_of(u"0123456789.-+ #", percent + 1), text.find(u"lf")) << id;
+    } else {
+      EXPECT_EQ(percent, std::u16string::npos) << id;
+    }
+  }
+}
+
+// Which library is loaded from beside the program, and which names were tried; each
+// language loaded carries every string.
 TEST(ChooseResourceModule, TriesTheUsersThenTheSystemsLanguageThenItsOwn) {
-  EXPECT_EQ(std::filesystem::path(ProgramFilePath()).filename(), "app_resource_test");
+  EXPECT_EQ(std::filesystem::path(ProgramFilePath()).filename(), "app_window_test");
   struct Case {
     const char *library, *placed_as, *program;
     uint16_t user, system;
@@ -69,6 +87,7 @@ TEST(ChooseResourceModule, TriesTheUsersThenTheSystemsLanguageThenItsOwn) {
     EXPECT_EQ(tried, expected) << c.program;
     EXPECT_EQ(module.tables->language, c.loaded) << c.program;
     EXPECT_EQ(module.library != nullptr, c.loaded != 0x0409) << c.program;
+    ExpectEveryStringAndItsFormat(module.tables);
     ReleaseResourceModule(&module);
     EXPECT_EQ(module.tables, ProgramResourceModule().tables);
   }
@@ -94,58 +113,6 @@ TEST(LoadModuleString, CutsToTheBufferAndStopsAtTheFirstMissingString) {
 
   ASSERT_EQ(LoadAppStrings(ProgramResourceModule(), &strings), 1);
   EXPECT_EQ(std::u16string(strings.cant_close_port), u"Can't close GPS port");
-  EXPECT_EQ(std::u16string(strings.formats.northing), u"%8.3lfkm");
-  EXPECT_EQ(std::u16string(strings.save_filter, strings.save_filter_length + 2),
-            std::u16string(u"GPX files\0*.gpx\0All files\0*.*\0\0", 31));
-}
-
-// printf conversions of a text, and how many of them take a double.
-std::pair<int, int> Conversions(const std::u16string& text) {
-  int all = 0, floating = 0;
-  for (size_t i = text.find(u'%'); i != std::u16string::npos; i = text.find(u'%', i + 1)) {
-    if (text[i + 1] == u'%') {
-      ++i;
-      continue;
-    }
-    const size_t kind = text.find_first_not_of(u"0123456789.-+ #l", i + 1);
-    ++all;
-    floating += kind != std::u16string::npos &&
-                std::u16string(u"fFeEgG").find(text[kind]) != std::u16string::npos;
-  }
-  return {all, floating};
-}
-
-// Each language carries every string, each format one floating conversion, the filter
-// two pairs, and a menu whose letters differ.
-TEST(LanguageModules, CarryEveryStringAndTheirOwnMenuLetters) {
-  ResourceModule german = ChooseResourceModule(BinPath("tavik"), 0x0407, 0x0407);
-  ASSERT_NE(german.library, nullptr) << "tavik0407.dll is built beside the program";
-  for (const ResourceTables* tables : {BuiltinResourceTables(), german.tables}) {
-    for (uint32_t id = IDS_REALLY_QUIT; id <= IDS_SAVE_FILTER; ++id) {
-      const StringResource* text = FindString(tables, id);
-      ASSERT_NE(text, nullptr) << id;
-      const bool is_format = id >= IDS_TIME_FORMAT && id <= IDS_NORTHING_FORMAT;
-      EXPECT_EQ(Conversions(std::u16string(text->text, text->length)),
-                std::make_pair(is_format ? 1 : 0, is_format ? 1 : 0))
-          << id;
-      EXPECT_LT(text->length, is_format ? 16u : 128u) << id;
-    }
-    const StringResource* filter = FindString(tables, IDS_SAVE_FILTER);
-    const std::u16string pairs(filter->text, filter->length);
-    EXPECT_EQ(std::count(pairs.begin(), pairs.end(), u'\0'), 3);
-    EXPECT_NE(pairs.find(u"\0*.gpx\0", 0, 7), std::u16string::npos);
-    EXPECT_TRUE(pairs.ends_with(std::u16string(u"\0*.*", 4)));
-    const MenuTemplate* menu = FindMenu(tables, IDM_CONTEXT);
-    std::set<char16_t> letters;
-    for (int32_t i = 0; i < menu->item_count; ++i) {
-      const std::u16string text = menu->items[i].text;
-      ASSERT_NE(text.find(u'&'), std::u16string::npos);
-      EXPECT_TRUE(
-          letters.insert(static_cast<char16_t>(std::tolower(text[text.find(u'&') + 1]))).second)
-          << i;
-    }
-  }
-  ReleaseResourceModule(&german);
 }
 
 }  // namespace
