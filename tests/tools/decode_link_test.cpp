@@ -35,16 +35,10 @@ std::string FixLine(int n) {
   return "$" + std::string(body) + NmeaChecksum(body) + "\r\n";
 }
 
-size_t CountOf(const std::string& text, const std::string& what) {
-  size_t count = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-    ++count;
-  return count;
-}
-
 // Rows printed so far, the header not counted.
 size_t Rows(const BackgroundProgram& program) {
-  return std::max<size_t>(CountOf(program.OutputSoFar(), "\n"), 1) - 1;
+  const std::string out = program.OutputSoFar();
+  return std::max<size_t>(std::count(out.begin(), out.end(), '\n'), 1) - 1;
 }
 
 // Does `act` every 100 ms until `done`, for at most 20 s.
@@ -145,12 +139,8 @@ TEST(TavikDecodeLink, ATcpSourceGivesTheRowsOfTheFileAcrossADroppedConnection) {
   LoopbackServer server;
   ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM5",
                              "tcp://127.0.0.1:" + std::to_string(server.port()) + "\n"));
-  // Listed while it answers.
-  EXPECT_NE(RunProgram({BinPath("tavik-decode"), "--list-ports"}).out.find("5\tCOM5:\t"),
-            std::string::npos);
-  ASSERT_TRUE(server.Accept(kWaitMs));  // the probe
   BackgroundProgram reader({BinPath("tavik-decode"), "--port", "COM5:", "--count",
-                            std::to_string(CountOf(rows, "\n") - 1)});
+                            std::to_string(std::count(rows.begin(), rows.end(), '\n') - 1)});
   ASSERT_TRUE(server.Accept(kWaitMs));
   ASSERT_TRUE(server.Send(capture.substr(0, half)));
   usleep(500000);
@@ -173,8 +163,12 @@ TEST(TavikDecodeLink, GpsdGivesTheRowsOfTheFile) {
   const std::string port = std::to_string(LoopbackServer().port());  // a free one
   // Read-only (-b): gpsd sends nothing to the receiver; no control socket, no service.
   BackgroundProgram daemon({gpsd, "-N", "-n", "-b", "-S", port, receiver.device()});
-  ASSERT_TRUE(ActUntil([&] { return LoopbackAnswers(std::stoi(port)); }));
   ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM9", "gpsd://127.0.0.1:" + port + "\n"));
+  // Listed once it answers.
+  ASSERT_TRUE(ActUntil([&] {
+    return RunProgram({BinPath("tavik-decode"), "--list-ports"}).out.find("5\tCOM9:\t") !=
+           std::string::npos;
+  }));
   BackgroundProgram reader({BinPath("tavik-decode"), "--port", "COM9:", "--timeout", "100"});
   // Once fixes come through, and what was on the way has arrived, the capture follows.
   int n = 0;
