@@ -23,7 +23,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr char kNoData[] = "tavik-decode: no data from the receiver for ";
 constexpr char kAgain[] = "tavik-decode: positions again\n";
 constexpr int kWaitMs = 20000;
 
@@ -64,7 +63,8 @@ int64_t CpuMsOf(pid_t pid) {
 
 // A silent receiver and one talking without a fix, side by side: their 5 s pass together.
 TEST(TavikDecodeLink, SaysOnceWhenPositionsStopAndWhenTheyComeAgain) {
-  const std::string said[] = {kNoData, "tavik-decode: data without a position for "};
+  const std::string said[] = {"tavik-decode: no data from the receiver for ",
+                              "tavik-decode: data without a position for "};
   Pty ptys[2];
   ASSERT_TRUE(ptys[0].MakeRaw() && ptys[1].MakeRaw());
   BackgroundProgram readers[] = {
