@@ -12,9 +12,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 (cd "$scratch" && cpack --config "$build_dir/CPackConfig.cmake" >cpack.log 2>&1) ||
   { cat "$scratch/cpack.log"; fail "cpack"; }
 deb=$(ls "$scratch"/*.deb)
-for package in libqt6widgets6 qt6-wayland; do
-  dpkg-deb -I "$deb" | grep "Depends: .*$package" >/dev/null || fail "no dependency on $package"
-done
+depends=$(dpkg-deb -f "$deb" Depends)
+[[ $depends == *libqt6widgets6* && $depends == *qt6-wayland* ]] || fail "depends on: $depends"
 dpkg-deb -x "$deb" "$scratch/root"
 
 usr=$scratch/root/usr
@@ -40,11 +39,8 @@ env -u QT_QPA_PLATFORMTHEME -u WAYLAND_DISPLAY LANG=de_DE.UTF-8 LC_ALL= LC_MESSA
   LD_DEBUG=files XDG_CONFIG_HOME="$config_home" XDG_RUNTIME_DIR="$runtime" \
   "$usr/bin/tavik" 2>"$scratch/tavik.err" &
 tavik_pid=$!
-for _ in $(seq 100); do
-  xdotool search --all --pid "$tavik_pid" --class tavik >/dev/null 2>&1 && break
-  sleep 0.1
-done
-xdotool search --all --pid "$tavik_pid" --class tavik >/dev/null 2>&1 || fail "no window"
+timeout 30 sh -c "until xdotool search --all --pid $tavik_pid --class tavik >/dev/null 2>&1; do
+  sleep 0.1; done" || fail "no window"
 kill -TERM "$tavik_pid"
 wait "$tavik_pid" || fail "tavik ended with $? on SIGTERM"
 tavik_pid=

@@ -121,43 +121,31 @@ TEST(TavikDecodeLink, ASimulatorStartedAgainIsReadAgainIntoTheSameRecording) {
 }
 
 // A capture whose sentences all carry good checksums (gpsd passes on only those), with
-// a last fix after it, and the rows tavik-decode gives for it as a file.
-std::string NetworkCapture(std::string* rows) {
-  std::string bytes;
-  ReadWholeFile(SharedDataPath("nmea/haicom-305N.log"), &bytes);
-  bytes += "\r\n" + FixLine(59);
-  *rows = RunProgram({BinPath("tavik-decode")}, bytes).out;
-  return bytes;
-}
-
-TEST(TavikDecodeLink, ATcpSourceGivesTheRowsOfTheFileAcrossADroppedConnection) {
+// a last fix after it, from a TCP server across a dropped connection, and through gpsd.
+TEST(TavikDecodeLink, NetworkSourcesGiveTheRowsOfTheFile) {
   SKIP_WITHOUT_SHARED_DATA();
-  std::string rows;
-  const std::string capture = NetworkCapture(&rows);
+  std::string capture;
+  ReadWholeFile(SharedDataPath("nmea/haicom-305N.log"), &capture);
+  capture += "\r\n" + FixLine(59);
+  const std::string rows = RunProgram({BinPath("tavik-decode")}, capture).out;
   const size_t half = capture.find('\n', capture.size() / 2) + 1;  // a line end in the middle
   TempPortsFolder ports;
   LoopbackServer server;
   ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM5",
                              "tcp://127.0.0.1:" + std::to_string(server.port()) + "\n"));
-  BackgroundProgram reader({BinPath("tavik-decode"), "--port", "COM5:", "--count",
-                            std::to_string(std::count(rows.begin(), rows.end(), '\n') - 1)});
+  BackgroundProgram tcp_reader({BinPath("tavik-decode"), "--port", "COM5:", "--count",
+                                std::to_string(std::count(rows.begin(), rows.end(), '\n') - 1)});
   ASSERT_TRUE(server.Accept(kWaitMs));
   ASSERT_TRUE(server.Send(capture.substr(0, half)));
   usleep(500000);
   ASSERT_TRUE(server.Accept(kWaitMs));  // drops the connection; the reader comes again
   ASSERT_TRUE(server.Send(capture.substr(half)));
-  const ProgramResult result = reader.Finish(0, kWaitMs);
+  const ProgramResult result = tcp_reader.Finish(0, kWaitMs);
   EXPECT_EQ(result.exit_status, 0) << result.err;
   EXPECT_EQ(result.out, rows);
-}
 
-TEST(TavikDecodeLink, GpsdGivesTheRowsOfTheFile) {
-  SKIP_WITHOUT_SHARED_DATA();
   const char gpsd[] = "/usr/sbin/gpsd";
   if (access(gpsd, X_OK) != 0) GTEST_SKIP() << "no gpsd";
-  std::string decoded;
-  const std::string capture = NetworkCapture(&decoded);
-  TempPortsFolder ports;
   Pty receiver;
   ASSERT_TRUE(receiver.MakeRaw());
   const std::string port = std::to_string(LoopbackServer().port());  // a free one
@@ -176,9 +164,9 @@ TEST(TavikDecodeLink, GpsdGivesTheRowsOfTheFile) {
   usleep(1500000);
   const size_t before = reader.OutputSoFar().size();
   ASSERT_TRUE(receiver.Write(capture));
-  const std::string rows = decoded.substr(decoded.find('\n') + 1);
-  ASSERT_TRUE(ActUntil([&] { return reader.OutputSoFar().size() >= before + rows.size(); }));
-  EXPECT_EQ(reader.OutputSoFar().substr(before), rows);
+  const std::string body = rows.substr(rows.find('\n') + 1);
+  ASSERT_TRUE(ActUntil([&] { return reader.OutputSoFar().size() >= before + body.size(); }));
+  EXPECT_EQ(reader.OutputSoFar().substr(before), body);
   EXPECT_EQ(reader.Finish(SIGINT, 10000).exit_status, 0);
 }
 
