@@ -1,14 +1,12 @@
 #include "tests/support/background_program.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <climits>
-#include <thread>
 
 #include "tests/support/shared_data.h"
 
@@ -17,44 +15,29 @@ extern char** environ;
 BackgroundProgram::BackgroundProgram(const std::vector<std::string>& argv,
                                      const std::vector<std::string>& env,
                                      const std::string& input) {
-  if (!WriteWholeFile(dir_.File("in"), input)) return;
+  if (!WriteWholeFile(dir_.File("0"), input)) return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, dir_.File("in").c_str(), O_RDONLY, 0);
-  for (int fd : {1, 2}) {
-    posix_spawn_file_actions_addopen(&actions, fd, dir_.File(fd == 1 ? "out" : "err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  for (int fd : {0, 1, 2}) {
+    posix_spawn_file_actions_addopen(&actions, fd, dir_.File(std::to_string(fd)).c_str(),
+                                     fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
-  std::vector<std::string> strings(argv);
-  for (char** e = environ; *e != nullptr; ++e)
-    strings.emplace_back(*e);
-  strings.insert(strings.end(), env.begin(), env.end());
-  // argv[0] .. argv[n-1], null, then the environment, null.
-  std::vector<char*> pointers;
-  for (size_t i = 0; i < strings.size(); ++i) {
-    if (i == argv.size()) pointers.push_back(nullptr);
-    pointers.push_back(strings[i].data());
-  }
-  pointers.push_back(nullptr);
-  char** envp = pointers.data() + argv.size() + 1;
-  if (posix_spawn(&pid_, pointers[0], &actions, nullptr, pointers.data(), envp) != 0) pid_ = -1;
+  // env(1) puts the entries added over those inherited, and becomes the program.
+  std::vector<std::string> words(argv);
+  if (!env.empty()) words.insert(words.begin(), env.begin(), env.end());
+  if (!env.empty()) words.insert(words.begin(), "/usr/bin/env");
+  std::vector<char*> args;
+  for (std::string& word : words)
+    args.push_back(word.data());
+  args.push_back(nullptr);
+  if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
   posix_spawn_file_actions_destroy(&actions);
 }
 
-BackgroundProgram::~BackgroundProgram() {
-  if (pid_ > 0) Finish(SIGKILL, 5000);
-}
-
-std::string BackgroundProgram::OutputSoFar() const {
-  std::string out;
-  ReadWholeFile(dir_.File("out"), &out);
-  return out;
-}
-
-std::string BackgroundProgram::ErrorsSoFar() const {
-  std::string err;
-  ReadWholeFile(dir_.File("err"), &err);
-  return err;
+std::string BackgroundProgram::Written(int fd) const {
+  std::string bytes;
+  ReadWholeFile(dir_.File(std::to_string(fd)), &bytes);
+  return bytes;
 }
 
 ProgramResult BackgroundProgram::Finish(int signal, int timeout_ms) {
@@ -63,22 +46,15 @@ ProgramResult BackgroundProgram::Finish(int signal, int timeout_ms) {
   if (signal != 0) kill(pid_, signal);
   int status = 0;
   const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  pid_t ended = 0;
-  while ((ended = waitpid(pid_, &status, WNOHANG)) == 0 &&
-         std::chrono::steady_clock::now() < give_up) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  while (waitpid(pid_, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() >= give_up) kill(pid_, SIGKILL);
+    usleep(2000);
   }
-  if (ended == 0) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, &status, 0);
-    result.signal = SIGKILL;
-  } else {
-    if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  }
+  if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   pid_ = -1;
-  ReadWholeFile(dir_.File("out"), &result.out);
-  ReadWholeFile(dir_.File("err"), &result.err);
+  result.out = OutputSoFar();
+  result.err = ErrorsSoFar();
   return result;
 }
 
@@ -90,5 +66,6 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
                          const std::vector<std::string>& env) {
   BackgroundProgram program(argv, env, input);
   if (!program.started()) return ProgramResult{-1, 0, "", "cannot start " + argv.at(0)};
-  return program.Finish(0, INT_MAX);  // as long as it takes: ctest's time-out ends a hang
+  // As long as it takes: ctest's time-out ends a hang.
+  return program.Finish(0, INT_MAX);
 }

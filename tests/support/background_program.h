@@ -1,6 +1,7 @@
 // A built program left running while the test goes on (a receiver simulator, a reader).
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <string>
@@ -16,20 +17,22 @@ class BackgroundProgram {
   explicit BackgroundProgram(const std::vector<std::string>& argv,
                              const std::vector<std::string>& env = {},
                              const std::string& input = "");
-  ~BackgroundProgram();  // kills it if it still runs
+  ~BackgroundProgram() { Finish(SIGKILL, 5000); }
   BackgroundProgram(const BackgroundProgram&) = delete;
   BackgroundProgram& operator=(const BackgroundProgram&) = delete;
 
   bool started() const { return pid_ > 0; }
   pid_t pid() const { return pid_; }
   // What it has written to standard output / standard error so far.
-  std::string OutputSoFar() const;
-  std::string ErrorsSoFar() const;
+  std::string OutputSoFar() const { return Written(1); }
+  std::string ErrorsSoFar() const { return Written(2); }
   // Sends `signal` (0: none) and waits up to `timeout_ms` for it to end; a program still
   // running then is killed and reported with exit_status -1 and signal SIGKILL.
   ProgramResult Finish(int signal, int timeout_ms);
 
  private:
+  std::string Written(int fd) const;
+
   TempDir dir_;
   pid_t pid_ = -1;
 };

@@ -17,8 +17,6 @@ class LoopbackServer {
   bool Send(const std::string& bytes);
   // What the client sent within `timeout_ms`.
   std::string Receive(int timeout_ms);
-  // Closes the connection to the client.
-  void Drop();
 
  private:
   int listener_ = -1;
@@ -26,5 +24,3 @@ class LoopbackServer {
   int port_ = 0;
 };
 
-// Whether something accepts connections on the loopback port.
-bool LoopbackAnswers(int port);

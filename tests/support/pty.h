@@ -1,6 +1,9 @@
 // A pseudo-terminal standing in for a serial receiver, and a ports folder naming it.
 #pragma once
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 
 #include "tests/support/scoped_env.h"
@@ -9,7 +12,7 @@
 class Pty {
  public:
   Pty();  // a fresh pair; ok() says whether it could be made
-  ~Pty();
+  ~Pty() { CloseMaster(); }
   Pty(const Pty&) = delete;
   Pty& operator=(const Pty&) = delete;
 
@@ -25,7 +28,10 @@ class Pty {
   // What the device side wrote, collected for up to `timeout_ms` or `want` bytes.
   std::string Read(size_t want, int timeout_ms);
   // Hangs the device side up, as an unplugged receiver does.
-  void CloseMaster();
+  void CloseMaster() {
+    if (master_ >= 0) close(master_);
+    master_ = -1;
+  }
 
  private:
   int master_ = -1;
@@ -36,7 +42,7 @@ class Pty {
 // the object lives (create it before any thread that reads the environment).
 class TempPortsFolder {
  public:
-  TempPortsFolder();
+  TempPortsFolder() { std::filesystem::create_directories(folder(), error_); }
   TempPortsFolder(const TempPortsFolder&) = delete;
   TempPortsFolder& operator=(const TempPortsFolder&) = delete;
 
@@ -45,9 +51,14 @@ class TempPortsFolder {
   // "XDG_CONFIG_HOME=..." for programs run by the test.
   std::string Environment() const { return "XDG_CONFIG_HOME=" + dir_.path(); }
   // Makes the entry COMn a symbolic link to `device`.
-  bool Link(int number, const std::string& device);
+  bool Link(int number, const std::string& device) {
+    const std::string entry = folder() + "/COM" + std::to_string(number);
+    unlink(entry.c_str());
+    return symlink(device.c_str(), entry.c_str()) == 0;
+  }
 
  private:
   TempDir dir_;
   ScopedEnv config_home_{"XDG_CONFIG_HOME", dir_.path()};
+  std::error_code error_;
 };

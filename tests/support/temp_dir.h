@@ -1,12 +1,19 @@
 // A scratch folder removed with everything in it when the test ends.
 #pragma once
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 class TempDir {
  public:
-  TempDir();
-  ~TempDir();
+  TempDir() {
+    const char* base = getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/tavik-test-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~TempDir() { std::filesystem::remove_all(path_, error_); }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
@@ -15,7 +22,10 @@ class TempDir {
 
  private:
   std::string path_;
+  std::error_code error_;
 };
 
 // Writes bytes to a file, replacing it; false on failure.
-bool WriteWholeFile(const std::string& path, const std::string& bytes);
+inline bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  return static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
+}

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/gpx/gpx_file_check.h"
@@ -23,34 +24,29 @@ namespace {
 
 constexpr char kFix[] = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
 
-// Runs every case of decode_cli.txt.
+// Runs every case of decode_cli.txt (tavik-sim's too).
 TEST(TavikDecode, CommandLineTranscript) {
   ASSERT_EQ(chdir(TAVIK_TOOLS_TEST_DIR), 0);
   std::ifstream transcript("decode_cli.txt");
   std::string line, command, input, out, err;
-  std::vector<std::string> argv;
   int cases = 0;
   while (std::getline(transcript, line)) {
     const std::string text = line.size() > 2 ? line.substr(2) : "";
-    if (line[0] == '$') {
-      command = text, input = out = err = "", argv.clear();
-      std::istringstream words(text);
-      for (std::string word; words >> word;)
-        argv.push_back(word == "''" ? "" : word);
-      argv[0] = BinPath(argv[0]);
-    } else if (line[0] == '<') {
-      input += text + "\r\n";
-    } else if (line[0] == '>' || line[0] == '!') {
-      (line[0] == '>' ? out : err) += text + "\n";
-    } else if (line[0] == '?') {
-      const ProgramResult result = RunProgram(argv, input);
-      EXPECT_EQ(result.out, out) << command;
-      EXPECT_EQ(result.err, err) << command;
-      EXPECT_EQ(result.exit_status, std::stoi(text)) << command;
-      ++cases;
-    }
+    if (line[0] == '$') command = text, input = out = err = "";
+    if (line[0] == '<') input += text + "\r\n";
+    if (line[0] == '>' || line[0] == '!') (line[0] == '>' ? out : err) += text + "\n";
+    if (line[0] != '?') continue;
+    std::vector<std::string> argv;
+    std::istringstream words(command);
+    for (std::string word; words >> word;)
+      argv.push_back(argv.empty() ? BinPath(word) : word == "''" ? "" : word);
+    const ProgramResult result = RunProgram(argv, input);
+    EXPECT_EQ(std::tie(result.out, result.err, result.exit_status),
+              std::make_tuple(out, err, std::stoi(text)))
+        << command;
+    ++cases;
   }
-  EXPECT_EQ(cases, 30);
+  EXPECT_EQ(cases, 31);
 }
 
 // A receiver piped in never ends by itself: SIGTERM or SIGINT finishes the file.
@@ -82,8 +78,9 @@ TEST(TavikDecode, PortsThatCannotBeOpenedAreNamedWithTheCauseAndNotListed) {
   ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
   ASSERT_EQ(chmod(locked_out.device().c_str(), 0), 0);
   for (int n = 0; n < 10; ++n)  // none of the built-in devices
-    ASSERT_TRUE(ports.Link(n, ports.config_home() + "/unplugged"));
-  ASSERT_TRUE(ports.Link(1, free_port.device()) && ports.Link(3, held.device()));
+    ASSERT_TRUE(ports.Link(n, n == 1   ? free_port.device()
+                              : n == 3 ? held.device()
+                                       : ports.config_home() + "/unplugged"));
   // Root opens any device; the refusal is seen by a plain user.
   const std::vector<std::string> as_user = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
                                             "--clear-groups", "--"};
@@ -107,15 +104,12 @@ TEST(TavikDecode, PortsThatCannotBeOpenedAreNamedWithTheCauseAndNotListed) {
     EXPECT_EQ(result.exit_status, 1) << c.port;
     EXPECT_EQ(result.err, "tavik-decode: Can't open GPS port " + c.says + "\n");
   }
-  const ProgramResult listed = RunProgram({BinPath("tavik-decode"), "--list-ports"});
+  const std::string listed = RunProgram({BinPath("tavik-decode"), "--list-ports"}).out;
   close(holder);
   char device[PATH_MAX];
   ASSERT_NE(realpath(free_port.device().c_str(), device), nullptr);
-  EXPECT_EQ(listed.out,
-            "1\t256000\n1\t128000\n1\t115200\n1\t57600\n1\t38400\n1\t19200\n1\t9600\n1\t4800\n"
-            "1\t2400\n1\t1200\n1\t600\n1\t300\n1\t110\n2\t8\n2\t7\n2\t6\n2\t5\n3\tE\n3\tN\n3\tO\n"
-            "4\t1\n4\t2\n5\tCOM1:\t" +
-                std::string(device) + "\n6\t\n");
+  EXPECT_EQ(listed.substr(listed.find("\n5\t") + 1),
+            "5\tCOM1:\t" + std::string(device) + "\n6\t\n");
 }
 
 }  // namespace
