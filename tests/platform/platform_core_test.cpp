@@ -1,4 +1,4 @@
-// The Linux layer's pure rules: line flags, time-outs, port names, the per-user
+// The Linux layer's rules without a terminal: line flags, time-outs, the per-user
 // folder, text conversion, and a lock between two threads.
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -15,8 +15,8 @@
 #include "platform/serial_port.h"
 #include "platform/text_convert.h"
 #include "platform/wide_format.h"
-#include "tests/support/pty.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -57,33 +57,9 @@ TEST(SerialTimeouts, DerivedFromTheLinkTimeout) {
   EXPECT_EQ(SerialReadBoundMs(SerialTimeoutsFor(INT32_MAX), 1023), 2099202ull * 1023 + INT32_MAX);
 }
 
-TEST(PortNames, AnEntryInThePortsFolderWinsElseTheBuiltInDevice) {
-  TempPortsFolder ports;
-  ASSERT_TRUE(ports.Link(9, "/nowhere/at/all"));  // taken even dangling
-  const struct {
-    const char* name;
-    std::string device;
-  } cases[] = {{"COM1:", "/dev/ttyUSB0"},
-               {"COM9:", ports.folder() + "/COM9"},
-               {"/dev/ttyUSB7", "/dev/ttyUSB7"},
-               {"COM10:", "-"},
-               {"com1:", "-"},
-               {"COM1", "-"},
-               {"dev/ttyS0", "-"}};
-  for (const auto& c : cases) {
-    char device[kDevicePathSize];
-    EXPECT_EQ(ResolvePortName(c.name, device, sizeof device) ? device : "-", c.device);
-  }
-}
-
-std::string ConfigHome(bool create) {
-  char out[4096];
-  return (create ? AppDataFolder(out, sizeof out) : ConfigHomeFolder(out, sizeof out)) ? out : "-";
-}
-
-TEST(ConfigHomeFolder, XdgOrHomeOrTheAccountsHomeAndThePortsFolderBelowIt) {
+TEST(ConfigHomeFolder, XdgOrHomeOrTheAccountsHomeCreatedForTheUserAlone) {
   TempDir dir;
-  passwd* account = getpwuid(getuid());
+  const passwd* account = getpwuid(getuid());
   ASSERT_NE(account, nullptr);
   const std::string xdg_set = dir.File("a/b"), home_with_slash = dir.path() + "/";
   const struct {
@@ -95,27 +71,24 @@ TEST(ConfigHomeFolder, XdgOrHomeOrTheAccountsHomeAndThePortsFolderBelowIt) {
       {"relative/config", dir.path().c_str(), dir.File(".config")},
       {"", nullptr, std::string(account->pw_dir) + "/.config"},
   };
+  char folder[4096], ports[4096];
   for (const auto& c : cases) {
     ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg), home("HOME", c.home);
-    EXPECT_EQ(ConfigHome(false), c.folder);
-    char ports[4096];
-    ASSERT_EQ(PortsFolder(ports, sizeof ports), 1);
-    EXPECT_EQ(std::string(ports), c.folder + "/tavik/ports");
+    ASSERT_TRUE(ConfigHomeFolder(folder, sizeof folder) && PortsFolder(ports, sizeof ports));
+    EXPECT_EQ(folder, c.folder);
+    EXPECT_EQ(ports, c.folder + "/tavik/ports");
   }
-}
-
-TEST(AppDataFolder, CreatedWithItsParentsForTheUserAlone) {
-  TempDir dir;
-  ScopedEnv xdg("XDG_CONFIG_HOME", dir.File("a/b"));
-  EXPECT_EQ(ConfigHome(true), dir.File("a/b"));
-  for (const char* folder : {"a", "a/b"}) {
+  ScopedEnv xdg("XDG_CONFIG_HOME", xdg_set);
+  ASSERT_TRUE(AppDataFolder(folder, sizeof folder));
+  EXPECT_EQ(folder, xdg_set);
+  for (const char* created : {"a", "a/b"}) {  // with its parents, for the user alone
     struct stat info {};
-    ASSERT_EQ(stat(dir.File(folder).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
+    ASSERT_EQ(stat(dir.File(created).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u) << created;
   }
   ASSERT_TRUE(WriteWholeFile(dir.File("plain"), "x"));
   ScopedEnv in_the_way("XDG_CONFIG_HOME", dir.File("plain/below"));
-  EXPECT_EQ(ConfigHome(true), "-");
+  EXPECT_FALSE(AppDataFolder(folder, sizeof folder));
 }
 
 TEST(TextConvert, WholeCharactersOrNothing) {
@@ -145,13 +118,11 @@ TEST(Lock, GuardsDataSharedByTwoThreads) {
   LockInitialize(&lock);
   long counter = 0;
   auto work = [&] {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 500; ++i, LockLeave(&lock)) {
       LockEnter(&lock);
-      const long seen = counter;
-      // Without the lock the other thread would read the same value meanwhile.
+      const long seen = counter;  // the other thread would read it too, but for the lock
       std::this_thread::sleep_for(std::chrono::microseconds(20));
       counter = seen + 1;
-      LockLeave(&lock);
     }
   };
   std::thread other(work);

@@ -38,8 +38,11 @@ int OpenError(const std::string& name) {
 TEST(SerialPortOpen, RefusedUnlessAFreeTerminalOrANetworkSource) {
   TempPortsFolder ports;
   Pty held, locked, exclusive;
-  ASSERT_TRUE(ports.Link(1, ports.config_home() + "/absent") && ports.Link(2, "/dev/null") &&
+  ASSERT_TRUE(ports.Link(9, ports.config_home() + "/absent") && ports.Link(2, "/dev/null") &&
               ports.Link(3, held.device()));
+  char device[kDevicePathSize];  // without an entry, the built-in device
+  ASSERT_EQ(ResolvePortName("COM1:", device, sizeof device), 1);
+  EXPECT_STREQ(device, "/dev/ttyUSB0");
   int n = 4;  // entries COM4 to COM7 that name no network source
   for (const char* entry :
        {"tcp://127.0.0.1\n", "tcp://127.0.0.1:65536\n", "http://[::1]:80\n", ""})
@@ -54,21 +57,19 @@ TEST(SerialPortOpen, RefusedUnlessAFreeTerminalOrANetworkSource) {
   const struct {
     std::string name;
     int error;
-  } cases[] = {{"COM1:", ENOENT},        {"COM2:", ENOTTY},          {"COM4:", ENOTTY},
-               {"COM5:", ENOTTY},        {"COM6:", ENOTTY},          {"COM7:", ENOTTY},
-               {"LPT1:", EINVAL},        {"COM3:", EBUSY},           {held.device(), EBUSY},
-               {locked.device(), EBUSY}, {exclusive.device(), EBUSY}};
+  } cases[] = {{"COM9:", ENOENT},      {"COM2:", ENOTTY},        {"COM4:", ENOTTY},
+               {"COM5:", ENOTTY},      {"COM6:", ENOTTY},        {"COM7:", ENOTTY},
+               {"LPT1:", EINVAL},      {"COM10:", EINVAL},       {"com1:", EINVAL},
+               {"COM1", EINVAL},       {"dev/ttyS0", EINVAL},    {"COM3:", EBUSY},
+               {held.device(), EBUSY}, {locked.device(), EBUSY}, {exclusive.device(), EBUSY}};
   for (const auto& c : cases)
     EXPECT_EQ(OpenError(c.name), c.error) << c.name;
   SerialPortClose(first);
   close(locker);
   ioctl(excluder, TIOCNXCL);
   close(excluder);
-  for (const auto& c : cases) {
-    if (c.error == EBUSY) {
-      EXPECT_EQ(OpenError(c.name), 0) << c.name << " is free again";
-    }
-  }
+  for (const std::string& name : {std::string("COM3:"), locked.device(), exclusive.device()})
+    EXPECT_EQ(OpenError(name), 0) << name << " is free again";
 }
 
 // A line left cooked, echoing and with flow control by whoever had it before: the
