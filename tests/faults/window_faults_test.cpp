@@ -9,7 +9,6 @@
 #include "app/commands.h"
 #include "tests/app/app_fixture.h"
 #include "tests/gpx/gpx_file_check.h"
-#include "tests/support/shared_data.h"
 
 namespace {
 
