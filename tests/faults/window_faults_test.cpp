@@ -20,9 +20,8 @@ TEST_F(AppWindowTest, AFailedRecordingIsToldOnceAndKeepsItsCompleteWaypoints) {
   Command(IDM_RECORD);
   signal(SIGXFSZ, SIG_IGN);
   rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 1200;  // the header and a few waypoints
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const rlimit small{1200, saved.rlim_max};  // the header and a few waypoints
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   QString told;
   AnswerNextMessageBox("OK", &told);

@@ -50,16 +50,14 @@ TEST(SettingTables, TextsGiveTheirLineParameters) {
     int count;
     const char* text;
     int32_t value;  // -1: not in the table
-  } cases[] = {
-      {BaudRateTable, kBaudRateCount, "4800", 4800},
-      {BaudRateTable, kBaudRateCount, "14400", -1},
-      {BaudRateTable, kBaudRateCount, "9600 ", -1},
-      {ParityTable, kParityCount, "E", kEvenParity},
-      {ParityTable, kParityCount, "O", kOddParity},
-      {ParityTable, kParityCount, "n", -1},
-      {StopBitsTable, kStopBitsCount, "2", kTwoStopBits},
-      {StopBitsTable, kStopBitsCount, "1.5", -1},
-  };
+  } cases[] = {{BaudRateTable, kBaudRateCount, "4800", 4800},
+               {BaudRateTable, kBaudRateCount, "14400", -1},
+               {BaudRateTable, kBaudRateCount, "9600 ", -1},
+               {ParityTable, kParityCount, "E", kEvenParity},
+               {ParityTable, kParityCount, "O", kOddParity},
+               {ParityTable, kParityCount, "n", -1},
+               {StopBitsTable, kStopBitsCount, "2", kTwoStopBits},
+               {StopBitsTable, kStopBitsCount, "1.5", -1}};
   for (const auto& c : cases) {
     const SettingEntry* row = FindSettingEntry(c.table, c.count, c.text);
     EXPECT_EQ(row ? row->value : -1, c.value) << c.text;

@@ -40,20 +40,10 @@ TEST(SerialCharacterFlags, DataBitsParityAndStopBits) {
   }
 }
 
-TEST(SerialTimeouts, DerivedFromTheLinkTimeout) {
-  const struct {
-    int32_t t;
-    uint32_t constant, multiplier;
-  } cases[] = {{0, 1, 1},       {-5, 1, 1},      {1022, 1022, 1}, {1023, 1023, 1},
-               {2045, 2045, 1}, {2046, 2046, 2}, {5000, 5000, 4}};
-  for (const auto& c : cases) {
-    const SerialTimeouts t = SerialTimeoutsFor(c.t);
-    EXPECT_EQ(t.read_interval_ms, c.constant) << c.t;
-    EXPECT_EQ(t.read_total_multiplier_ms, c.multiplier) << c.t;
-    EXPECT_EQ(t.read_total_constant_ms, c.constant) << c.t;
-    EXPECT_EQ(t.write_total_multiplier_ms, c.multiplier) << c.t;
-    EXPECT_EQ(t.write_total_constant_ms, c.constant) << c.t;
-  }
+TEST(SerialTimeouts, AReadEndsByTheBoundDerivedFromTheLinkTimeout) {
+  EXPECT_EQ(SerialReadBoundMs(SerialTimeoutsFor(-5), 10), 1u * 10 + 1);  // T' at least 1
+  EXPECT_EQ(SerialReadBoundMs(SerialTimeoutsFor(2045), 1023), 1u * 1023 + 2045);
+  EXPECT_EQ(SerialReadBoundMs(SerialTimeoutsFor(2046), 1023), 2u * 1023 + 2046);  // M = T' / 1023
   EXPECT_EQ(SerialReadBoundMs(SerialTimeoutsFor(INT32_MAX), 1023), 2099202ull * 1023 + INT32_MAX);
 }
 
