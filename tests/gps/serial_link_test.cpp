@@ -14,6 +14,7 @@
 
 #include "gps/gps_port.h"
 #include "gps/line_cutter.h"
+#include "gps/settings_enumerator.h"
 #include "tests/support/pty.h"
 #include "tests/support/termios2_readback.h"
 
@@ -21,7 +22,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// Lines (or fixes, as text) gathered for the test thread.
+// Lines (or fixes, or enumerated items, as text) gathered for the test thread.
 struct Collector {
   std::mutex mutex;
   std::condition_variable arrived;
@@ -43,6 +44,9 @@ struct Collector {
     char text[96];
     snprintf(text, sizeof text, "%.2f %.3f", time, easting);
     static_cast<Collector*>(context)->Add(text);
+  }
+  static void Item(const char* text, int32_t kind, void* context) {
+    static_cast<Collector*>(context)->Add(std::to_string(kind) + (text ? text : ""));
   }
   // The lines once `count` have come (or what came within 10 s).
   Lines WaitFor(size_t count) {
@@ -149,6 +153,22 @@ TEST_F(SerialLinkTest, AfterAHangUpTheSamePortNameIsOpenedAgainWithTheSameSettin
       << "a line cut off by the unplugging is dropped";
   EXPECT_EQ(ReadBackSpeed(second.master()), 4800);
   SerialLinkClose(&link);  // before the ports folder goes
+}
+
+TEST_F(SerialLinkTest, TheEnumeratorListsTheFreePortsButNotOneALinkHolds) {
+  TempPortsFolder ports;
+  for (int n = 0; n < kPortNameCount; ++n)  // the machine's own ports stay out
+    ports.Link(n, ports.config_home() + "/absent");
+  Pty free;
+  ASSERT_TRUE(ports.Link(3, free.device()) && ports.Link(7, pty.device()));
+  ASSERT_EQ(SerialLinkOpenNarrow(&link, "COM7:", "9600", "8", "N", "1", 50, nullptr, nullptr), 1);
+  SettingsEnumerator enumerator;
+  ASSERT_EQ(SettingsEnumeratorStart(&enumerator, Collector::Item, &collector), 1);
+  ASSERT_EQ(SettingsEnumeratorStop(&enumerator, 0), 1);
+  SerialLinkClose(&link);  // before the ports folder goes
+  const Lines listed = collector.WaitFor(0);
+  ASSERT_GE(listed.size(), 2u);
+  EXPECT_EQ(Lines(listed.end() - 2, listed.end()), (Lines{"5COM3:", "6"}));
 }
 
 }  // namespace
