@@ -22,9 +22,8 @@ namespace {
 TEST(RecordingFaults, AFullDiskKeepsEveryCompleteWaypointAndSaysSo) {
   TempDir dir;
   std::string log;
-  for (int i = 0; i < 600; ++i)  // each fix a metre higher, so each is a waypoint
-    log += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + std::to_string(100 + i) +
-           ".0,M,,M,,*00\n";
+  for (int i = 100; i < 700; ++i)  // each fix a metre higher, so each is a waypoint
+    log += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + std::to_string(i) + ",M,,M,,*00\n";
   ASSERT_TRUE(WriteWholeFile(dir.File("moving.log"), log));
   const std::string disk = dir.File("disk"), kept = dir.File("kept.gpx");
   const ProgramResult run =

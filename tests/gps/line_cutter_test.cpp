@@ -18,12 +18,12 @@ void Collect(const char* line, uint32_t length, void* context) {
 }
 
 // The lines that the reads (one string each) give, in order.
-Lines Cut(const Lines& reads, const std::atomic<int16_t>* running = nullptr) {
+Lines Cut(const Lines& reads) {
   LineCutter cutter;
   LineCutterReset(&cutter);
   Lines lines;
   for (const std::string& read : reads)
-    LineCutterFeed(&cutter, read.data(), read.size(), Collect, &lines, running);
+    LineCutterFeed(&cutter, read.data(), read.size(), Collect, &lines, nullptr);
   return lines;
 }
 
@@ -44,31 +44,20 @@ TEST(LineCutter, CutsAtCrOrLfAndAfter1023Bytes) {
     EXPECT_EQ(Cut(c.reads), c.lines) << c.reads[0].substr(0, 20);
 }
 
-TEST(LineCutter, NothingIsTakenWhileTheRunningFlagIsClear) {
-  std::atomic<int16_t> stopped{0};
-  EXPECT_EQ(Cut({"line\n"}, &stopped), Lines{});
-}
-
 TEST(SettingTables, TextsGiveTheirLineParameters) {
   const struct {
     const SettingEntry* table;
     int count;
     const char* text;
     int32_t value;  // -1: not in the table
-  } cases[] = {
-      {BaudRateTable, kBaudRateCount, "4800", 4800},
-      {BaudRateTable, kBaudRateCount, "1200", 1200},
-      {BaudRateTable, kBaudRateCount, "14400", -1},
-      {BaudRateTable, kBaudRateCount, "9600 ", -1},
-      {DataBitsTable, kDataBitsCount, "7", 7},
-      {ParityTable, kParityCount, "E", kEvenParity},
-      {ParityTable, kParityCount, "N", kNoParity},
-      {ParityTable, kParityCount, "O", kOddParity},
-      {ParityTable, kParityCount, "n", -1},
-      {StopBitsTable, kStopBitsCount, "1", kOneStopBit},
-      {StopBitsTable, kStopBitsCount, "2", kTwoStopBits},
-      {StopBitsTable, kStopBitsCount, "1.5", -1},
-  };
+  } cases[] = {{BaudRateTable, kBaudRateCount, "4800", 4800},
+               {BaudRateTable, kBaudRateCount, "14400", -1},
+               {BaudRateTable, kBaudRateCount, "9600 ", -1},
+               {ParityTable, kParityCount, "E", kEvenParity},
+               {ParityTable, kParityCount, "O", kOddParity},
+               {ParityTable, kParityCount, "n", -1},
+               {StopBitsTable, kStopBitsCount, "2", kTwoStopBits},
+               {StopBitsTable, kStopBitsCount, "1.5", -1}};
   for (const auto& c : cases) {
     const SettingEntry* row = FindSettingEntry(c.table, c.count, c.text);
     EXPECT_EQ(row ? row->value : -1, c.value) << c.text;

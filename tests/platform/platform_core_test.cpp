@@ -1,4 +1,4 @@
-// The Linux layer's pure rules: line flags, time-outs, port names, the per-user
+// The Linux layer's rules without a terminal: line flags, time-outs, the per-user
 // folder, text conversion, and a lock between two threads.
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -15,8 +15,8 @@
 #include "platform/serial_port.h"
 #include "platform/text_convert.h"
 #include "platform/wide_format.h"
-#include "tests/support/pty.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -29,7 +29,6 @@ TEST(SerialCharacterFlags, DataBitsParityAndStopBits) {
       {7, kEvenParity, kOneStopBit, CS7 | PARENB},
       {7, kOddParity, kTwoStopBits, CS7 | PARENB | PARODD | CSTOPB},
       {6, kNoParity, kTwoStopBits, CS6 | CSTOPB},
-      {5, kEvenParity, kOneStopBit, CS5 | PARENB},
       {9, kNoParity, kOneStopBit, 0},
       {8, 3, kOneStopBit, 0},  // mark parity
       {8, kNoParity, 1, 0},    // one and a half stop bits
@@ -41,49 +40,16 @@ TEST(SerialCharacterFlags, DataBitsParityAndStopBits) {
   }
 }
 
-TEST(SerialTimeouts, DerivedFromTheLinkTimeout) {
-  const struct {
-    int32_t t;
-    uint32_t constant, multiplier;
-  } cases[] = {{0, 1, 1},       {-5, 1, 1},      {1022, 1022, 1}, {1023, 1023, 1},
-               {2045, 2045, 1}, {2046, 2046, 2}, {5000, 5000, 4}};
-  for (const auto& c : cases) {
-    const SerialTimeouts t = SerialTimeoutsFor(c.t);
-    EXPECT_EQ(t.read_interval_ms, c.constant) << c.t;
-    EXPECT_EQ(t.read_total_multiplier_ms, c.multiplier) << c.t;
-    EXPECT_EQ(t.read_total_constant_ms, c.constant) << c.t;
-    EXPECT_EQ(t.write_total_multiplier_ms, c.multiplier) << c.t;
-    EXPECT_EQ(t.write_total_constant_ms, c.constant) << c.t;
-  }
+TEST(SerialTimeouts, AReadEndsByTheBoundDerivedFromTheLinkTimeout) {
+  EXPECT_EQ(SerialReadBoundMs(SerialTimeoutsFor(-5), 10), 1u * 10 + 1);  // T' at least 1
+  EXPECT_EQ(SerialReadBoundMs(SerialTimeoutsFor(2045), 1023), 1u * 1023 + 2045);
+  EXPECT_EQ(SerialReadBoundMs(SerialTimeoutsFor(2046), 1023), 2u * 1023 + 2046);  // M = T' / 1023
   EXPECT_EQ(SerialReadBoundMs(SerialTimeoutsFor(INT32_MAX), 1023), 2099202ull * 1023 + INT32_MAX);
 }
 
-TEST(PortNames, AnEntryInThePortsFolderWinsElseTheBuiltInDevice) {
-  TempPortsFolder ports;
-  ASSERT_TRUE(ports.Link(9, "/nowhere/at/all"));
-  const struct {
-    const char *name, *device;
-  } cases[] = {{"COM0:", "/dev/ttyS0"}, {"COM1:", "/dev/ttyUSB0"}, {"/dev/ttyUSB7", "/dev/ttyUSB7"},
-               {"COM10:", "<none>"},    {"com1:", "<none>"},       {"COM1", "<none>"},
-               {"dev/ttyS0", "<none>"}};
-  for (const auto& c : cases) {
-    char device[kDevicePathSize];
-    EXPECT_EQ(ResolvePortName(c.name, device, sizeof device) ? device : "<none>",
-              std::string(c.device));
-  }
-  char device[kDevicePathSize];
-  ASSERT_EQ(ResolvePortName("COM9:", device, sizeof device), 1);
-  EXPECT_EQ(std::string(device), ports.config_home() + "/tavik/ports/COM9") << "even dangling";
-}
-
-std::string ConfigHome(bool create) {
-  char out[4096];
-  return (create ? AppDataFolder(out, sizeof out) : ConfigHomeFolder(out, sizeof out)) ? out : "-";
-}
-
-TEST(ConfigHomeFolder, XdgOrHomeOrTheAccountsHomeAndThePortsFolderBelowIt) {
+TEST(ConfigHomeFolder, XdgOrHomeOrTheAccountsHomeCreatedForTheUserAlone) {
   TempDir dir;
-  passwd* account = getpwuid(getuid());
+  const passwd* account = getpwuid(getuid());
   ASSERT_NE(account, nullptr);
   const std::string xdg_set = dir.File("a/b"), home_with_slash = dir.path() + "/";
   const struct {
@@ -95,59 +61,43 @@ TEST(ConfigHomeFolder, XdgOrHomeOrTheAccountsHomeAndThePortsFolderBelowIt) {
       {"relative/config", dir.path().c_str(), dir.File(".config")},
       {"", nullptr, std::string(account->pw_dir) + "/.config"},
   };
+  char folder[4096], ports[4096];
   for (const auto& c : cases) {
     ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg), home("HOME", c.home);
-    EXPECT_EQ(ConfigHome(false), c.folder);
-    char ports[4096];
-    ASSERT_EQ(PortsFolder(ports, sizeof ports), 1);
-    EXPECT_EQ(std::string(ports), c.folder + "/tavik/ports");
+    ASSERT_TRUE(ConfigHomeFolder(folder, sizeof folder) && PortsFolder(ports, sizeof ports));
+    EXPECT_EQ(folder, c.folder);
+    EXPECT_EQ(ports, c.folder + "/tavik/ports");
   }
-}
-
-TEST(AppDataFolder, CreatedWithItsParentsForTheUserAlone) {
-  TempDir dir;
-  ScopedEnv xdg("XDG_CONFIG_HOME", dir.File("a/b"));
-  EXPECT_EQ(ConfigHome(true), dir.File("a/b"));
-  for (const char* folder : {"a", "a/b"}) {
+  ScopedEnv xdg("XDG_CONFIG_HOME", xdg_set);
+  ASSERT_TRUE(AppDataFolder(folder, sizeof folder));
+  EXPECT_EQ(folder, xdg_set);
+  for (const char* created : {"a", "a/b"}) {  // with its parents, for the user alone
     struct stat info {};
-    ASSERT_EQ(stat(dir.File(folder).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
+    ASSERT_EQ(stat(dir.File(created).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u) << created;
   }
   ASSERT_TRUE(WriteWholeFile(dir.File("plain"), "x"));
   ScopedEnv in_the_way("XDG_CONFIG_HOME", dir.File("plain/below"));
-  EXPECT_EQ(ConfigHome(true), "-");
+  EXPECT_FALSE(AppDataFolder(folder, sizeof folder));
 }
 
 TEST(TextConvert, WholeCharactersOrNothing) {
+  const std::u16string wide = u"Gr\u00fc\u00df \u20ac \U0001F6F0";
+  const std::string narrow = "Gr\xc3\xbc\xc3\x9f \xe2\x82\xac \xf0\x9f\x9b\xb0";
+  char out[32];
+  char16_t back[32];
+  ASSERT_GE(Utf16ToUtf8(out, sizeof out, wide.c_str()), 0);
+  EXPECT_EQ(out, narrow);
+  ASSERT_GE(Utf8ToUtf16(back, 32, narrow.c_str()), 0);
+  EXPECT_EQ(back, wide);
   const char16_t lone_low[] = {u'a', 0xDFFF, 0}, lone_high[] = {0xD83D, u'b', 0};
-  const struct {
-    const char16_t* wide;
-    const char* narrow;  // null: refused
-  } cases[] = {
-      {u"Gr\u00fc\u00dfe \u20ac \U0001F6F0",
-       "Gr\xc3\xbc\xc3\x9f"
-       "e \xe2\x82\xac \xf0\x9f\x9b\xb0"},
-      {lone_low, nullptr},
-      {lone_high, nullptr},
-  };
-  for (const auto& c : cases) {
-    char narrow[32];
-    EXPECT_EQ(Utf16ToUtf8(narrow, sizeof narrow, c.wide) >= 0 ? narrow : "-",
-              std::string(c.narrow ? c.narrow : "-"));
-    char16_t wide[32];
-    if (c.narrow) {
-      EXPECT_EQ(Utf8ToUtf16(wide, 32, c.narrow) >= 0 ? wide : u"-", std::u16string(c.wide));
-    }
-  }
-  char16_t pair_cut[3];  // never half a surrogate pair
-  EXPECT_EQ(Utf8ToUtf16(pair_cut, 3, "a\xf0\x9f\x9b\xb0"), 3);
-  EXPECT_EQ(std::u16string(pair_cut), u"a");
-  char16_t readout[16] = {};  // the read-out formatter shares the pair encoder
-  EXPECT_EQ(WideFormatDouble(readout, 15, u"%.1f\U0001F6F0", 2.25), 5);
-  EXPECT_EQ(std::u16string(readout), u"2.2\U0001F6F0");
-  EXPECT_EQ(WideFormatDouble(readout, 15, u"%.1f%n", 2.25), -1);
+  for (const char16_t* lone : {lone_low, lone_high})
+    EXPECT_LT(Utf16ToUtf8(out, sizeof out, lone), 0);
+  EXPECT_EQ(Utf8ToUtf16(back, 3, "a\xf0\x9f\x9b\xb0"), 3);  // never half a surrogate pair
+  EXPECT_EQ(std::u16string(back), u"a");
   for (const char* bad : {"\xc0\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80", "ab\xe2\x82", "\xe9"})
-    EXPECT_EQ(Utf8ToUtf16(pair_cut, 3, bad), -1) << bad;
+    EXPECT_EQ(Utf8ToUtf16(back, 3, bad), -1) << bad;
+  EXPECT_EQ(WideFormatDouble(back, 15, u"%.1f%n", 2.25), -1) << "a read-out format takes no %n";
 }
 
 TEST(Lock, GuardsDataSharedByTwoThreads) {
@@ -155,13 +105,11 @@ TEST(Lock, GuardsDataSharedByTwoThreads) {
   LockInitialize(&lock);
   long counter = 0;
   auto work = [&] {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 500; ++i, LockLeave(&lock)) {
       LockEnter(&lock);
-      const long seen = counter;
-      // Without the lock the other thread would read the same value meanwhile.
+      const long seen = counter;  // the other thread would read it too, but for the lock
       std::this_thread::sleep_for(std::chrono::microseconds(20));
       counter = seen + 1;
-      LockLeave(&lock);
     }
   };
   std::thread other(work);
