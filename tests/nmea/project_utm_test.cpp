@@ -41,10 +41,8 @@ const struct {
     // No ellipsoid, or no zone: NaN.
     {48.1173, 11.516666666666667, -1, kNaN, kNaN},
     {48.1173, 11.516666666666667, 11, kNaN, kNaN},
-    {48.1173, 11.516666666666667, 1 << 30, kNaN, kNaN},
     {48.1173, 11.516666666666667, -2147483647 - 1, kNaN, kNaN},
     {10, 1e300, 0, kNaN, kNaN},
-    {10, -INFINITY, 0, kNaN, kNaN},
     {10, kNaN, 0, kNaN, kNaN},
 };
 
