@@ -2,11 +2,11 @@
 // the way Start takes them (converted, looked up in the tables, the port name
 // resolved), all without opening a device.
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -17,12 +17,7 @@
 
 namespace {
 
-std::string folder_path, config_path;
-
-void RemoveFolder() {
-  unlink(config_path.c_str());
-  rmdir(folder_path.c_str());
-}
+std::string config_path;
 
 }  // namespace
 
@@ -30,9 +25,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char folder[] = "/tmp/tavik-config-fuzz-XXXXXX";
   if (mkdtemp(folder) == nullptr) abort();
   setenv("XDG_CONFIG_HOME", folder, 1);
-  folder_path = folder;
-  config_path = folder_path + "/tavik.cfg";
-  atexit(RemoveFolder);
+  config_path = std::string(folder) + "/tavik.cfg";
+  atexit([] { std::filesystem::remove_all(std::filesystem::path(config_path).parent_path()); });
   return 0;
 }
 
