@@ -1,12 +1,10 @@
-// Cutting received bytes into lines, and the setting texts a user may choose: no I/O.
+// Cutting received bytes into lines: no I/O.
 #include "gps/line_cutter.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "gps/setting_tables.h"
 
 namespace {
 
@@ -42,26 +40,6 @@ TEST(LineCutter, CutsAtCrOrLfAndAfter1023Bytes) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(Cut(c.reads), c.lines) << c.reads[0].substr(0, 20);
-}
-
-TEST(SettingTables, TextsGiveTheirLineParameters) {
-  const struct {
-    const SettingEntry* table;
-    int count;
-    const char* text;
-    int32_t value;  // -1: not in the table
-  } cases[] = {{BaudRateTable, kBaudRateCount, "4800", 4800},
-               {BaudRateTable, kBaudRateCount, "14400", -1},
-               {BaudRateTable, kBaudRateCount, "9600 ", -1},
-               {ParityTable, kParityCount, "E", kEvenParity},
-               {ParityTable, kParityCount, "O", kOddParity},
-               {ParityTable, kParityCount, "n", -1},
-               {StopBitsTable, kStopBitsCount, "2", kTwoStopBits},
-               {StopBitsTable, kStopBitsCount, "1.5", -1}};
-  for (const auto& c : cases) {
-    const SettingEntry* row = FindSettingEntry(c.table, c.count, c.text);
-    EXPECT_EQ(row ? row->value : -1, c.value) << c.text;
-  }
 }
 
 }  // namespace

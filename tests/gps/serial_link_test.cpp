@@ -3,6 +3,7 @@
 #include "gps/serial_link.h"
 
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -14,7 +15,6 @@
 
 #include "gps/gps_port.h"
 #include "gps/line_cutter.h"
-#include "gps/settings_enumerator.h"
 #include "tests/support/pty.h"
 #include "tests/support/termios2_readback.h"
 
@@ -22,7 +22,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// Lines (or fixes, or enumerated items, as text) gathered for the test thread.
+// Lines (or fixes, as text) gathered for the test thread.
 struct Collector {
   std::mutex mutex;
   std::condition_variable arrived;
@@ -44,9 +44,6 @@ struct Collector {
     char text[96];
     snprintf(text, sizeof text, "%.2f %.3f", time, easting);
     static_cast<Collector*>(context)->Add(text);
-  }
-  static void Item(const char* text, int32_t kind, void* context) {
-    static_cast<Collector*>(context)->Add(std::to_string(kind) + (text ? text : ""));
   }
   // The lines once `count` have come (or what came within 10 s).
   Lines WaitFor(size_t count) {
@@ -99,8 +96,7 @@ TEST_F(SerialLinkTest, NoLineIsDeliveredOnceCloseHasBegun) {
   collector.WaitFor(1);
   ASSERT_EQ(SerialLinkClose(&link), 1);
   EXPECT_EQ(collector.WaitFor(0), (Lines{"first"}));
-  EXPECT_EQ(link.thread, nullptr);
-  EXPECT_EQ(link.port, kInvalidSerialPort);
+  EXPECT_TRUE(link.thread == nullptr && link.port == kInvalidSerialPort) << "left reset";
 }
 
 TEST_F(SerialLinkTest, CloseDoesNotWaitOutTheReadInProgress) {
@@ -124,8 +120,7 @@ TEST_F(SerialLinkTest, FailedOpensLeaveTheLinkResetAndThePortFree) {
     EXPECT_EQ(SerialLinkOpenEntries(&link, pty.device().c_str(), &BaudRateTable[6], r.bits,
                                     &ParityTable[1], r.stop, 100, Collector::Line, &collector),
               0);
-    EXPECT_EQ(link.thread, nullptr);
-    EXPECT_EQ(link.port, kInvalidSerialPort);
+    EXPECT_TRUE(link.thread == nullptr && link.port == kInvalidSerialPort) << "left reset";
   }
   // A wide name cut at 31 characters would be another device; a lone surrogate no text.
   const std::u16string name(pty.device().begin(), pty.device().end());
@@ -140,7 +135,7 @@ TEST_F(SerialLinkTest, AfterAHangUpTheSamePortNameIsOpenedAgainWithTheSameSettin
   TempPortsFolder ports;
   ASSERT_TRUE(ports.Link(4, pty.device()));
   ASSERT_EQ(
-      SerialLinkOpenNarrow(&link, "COM4:", "4800", "8", "N", "1", 20, Collector::Line, &collector),
+      SerialLinkOpenNarrow(&link, "COM4:", "4800", "7", "O", "2", 20, Collector::Line, &collector),
       1);
   ASSERT_TRUE(pty.Write("one\ncut"));
   EXPECT_EQ(collector.WaitFor(1), (Lines{"one"}));
@@ -152,23 +147,11 @@ TEST_F(SerialLinkTest, AfterAHangUpTheSamePortNameIsOpenedAgainWithTheSameSettin
   EXPECT_EQ(collector.WaitFor(2), (Lines{"one", "two"}))
       << "a line cut off by the unplugging is dropped";
   EXPECT_EQ(ReadBackSpeed(second.master()), 4800);
+  termios line{};
+  ASSERT_EQ(tcgetattr(second.master(), &line), 0);
+  // A pty keeps the stop bits and the odd flag, not the character size or PARENB.
+  EXPECT_EQ(line.c_cflag & (PARODD | CSTOPB), static_cast<tcflag_t>(PARODD | CSTOPB));
   SerialLinkClose(&link);  // before the ports folder goes
-}
-
-TEST_F(SerialLinkTest, TheEnumeratorListsTheFreePortsButNotOneALinkHolds) {
-  TempPortsFolder ports;
-  for (int n = 0; n < kPortNameCount; ++n)  // the machine's own ports stay out
-    ports.Link(n, ports.config_home() + "/absent");
-  Pty free;
-  ASSERT_TRUE(ports.Link(3, free.device()) && ports.Link(7, pty.device()));
-  ASSERT_EQ(SerialLinkOpenNarrow(&link, "COM7:", "9600", "8", "N", "1", 50, nullptr, nullptr), 1);
-  SettingsEnumerator enumerator;
-  ASSERT_EQ(SettingsEnumeratorStart(&enumerator, Collector::Item, &collector), 1);
-  ASSERT_EQ(SettingsEnumeratorStop(&enumerator, 0), 1);
-  SerialLinkClose(&link);  // before the ports folder goes
-  const Lines listed = collector.WaitFor(0);
-  ASSERT_GE(listed.size(), 2u);
-  EXPECT_EQ(Lines(listed.end() - 2, listed.end()), (Lines{"5COM3:", "6"}));
 }
 
 }  // namespace
