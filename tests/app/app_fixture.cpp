@@ -4,12 +4,13 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QTimer>
 #include <cstdio>
 
 #include "app/commands.h"
+#include "app/context_menu.h"
 #include "app/template_builder.h"
 #include "app/window_messages.h"
 
@@ -21,10 +22,10 @@ bool WaitUntil(const std::function<bool()>& done, int timeout_ms) {
   return done();
 }
 
-void WhenShown(std::function<void(QWidget*)> act, bool popup) {
+void WhenShown(std::function<void(QWidget*)> act) {
   auto* poll = new QTimer(qApp);
   QObject::connect(poll, &QTimer::timeout, [=, waited = 0]() mutable {
-    QWidget* shown = popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
+    QWidget* shown = QApplication::activeModalWidget();
     const bool ready = shown != nullptr && shown->isVisible();
     if (!ready && (waited += 10) < 10000) return;
     poll->stop();
@@ -34,12 +35,11 @@ void WhenShown(std::function<void(QWidget*)> act, bool popup) {
   poll->start(10);
 }
 
-void AnswerNextMessageBox(const QString& button, QString* text, QString* informative) {
+void AnswerNextMessageBox(const QString& button, QString* text) {
   WhenShown([=](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     if (box == nullptr) return;
-    if (text != nullptr) *text = box->text();
-    if (informative != nullptr) *informative = box->informativeText();
+    if (text != nullptr) *text = (box->text() + '\n' + box->informativeText()).trimmed();
     for (QAbstractButton* each : box->buttons()) {
       if (each->text().remove('&').contains(button, Qt::CaseInsensitive)) return each->click();
     }
@@ -107,17 +107,9 @@ QString AppWindowTest::Readout(int id) const {
 
 QList<int> AppWindowTest::EnabledMenuCommands() {
   QList<int> enabled;
-  WhenShown(
-      [&enabled](QWidget* popup) {
-        for (QAction* action : popup->actions())
-          if (action->isEnabled()) enabled.append(action->data().toInt());
-        popup->close();
-      },
-      true);
-  const QPointF background(3, 3);  // above the first row of controls
-  QMouseEvent press(QEvent::MouseButtonPress, background, window_->mapToGlobal(background),
-                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(window_.get(), &press);
+  std::unique_ptr<QMenu> menu(BuildContextMenu(app_.module, app_.menu_state, window_.get()));
+  for (QAction* action : menu->actions())
+    if (action->isEnabled()) enabled.append(action->data().toInt());
   return enabled;
 }
 

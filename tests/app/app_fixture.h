@@ -18,30 +18,28 @@
 
 // Processes events until `done` holds or `timeout_ms` passes; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeout_ms = 5000);
-// Runs `act` on the next modal widget (or, with `popup`, pop-up menu) once it shows,
-// from within its own event loop, as a person at the screen would.
-void WhenShown(std::function<void(QWidget*)> act, bool popup = false);
-// Answers the next message box with the button whose text contains `button`.
-void AnswerNextMessageBox(const QString& button, QString* text = nullptr,
-                          QString* informative = nullptr);
+// Runs `act` on the next modal widget once it shows, from within its own event loop,
+// as a person at the screen would.
+void WhenShown(std::function<void(QWidget*)> act);
+// Answers the next message box with the button whose text contains `button`; `text`
+// gets what it says, its main text and the informative one on lines of their own.
+void AnswerNextMessageBox(const QString& button, QString* text = nullptr);
 // Types `name` into the next file dialog and accepts it; an empty name cancels.
 void AnswerNextFileDialog(const QString& name, QStringList* filters = nullptr);
 size_t CountOf(const std::string& text, const std::string& what);
 
 // A receiver on a pseudo-terminal, linked in the ports folder as COMn; when it goes,
 // the entry leads nowhere again, as an unplugged receiver's does.
-class FakeReceiver {
- public:
-  FakeReceiver(TempPortsFolder* ports, int n) : ports_(ports), n_(n) {
-    ports->Link(n, pty_.device());
+struct FakeReceiver {
+  FakeReceiver(TempPortsFolder* folder, int number) : ports(folder), n(number) {
+    folder->Link(number, pty.device());
   }
-  ~FakeReceiver() { ports_->Link(n_, "/nonexistent"); }
-  void Send(const std::string& bytes) { pty_.Write(bytes); }
+  ~FakeReceiver() { ports->Link(n, "/nonexistent"); }
+  void Send(const std::string& bytes) { pty.Write(bytes); }
 
- private:
-  Pty pty_;
-  TempPortsFolder* ports_;
-  int n_;
+  Pty pty;
+  TempPortsFolder* ports;
+  int n;
 };
 
 // Records when the quit sequence reaches the window, and never ends the test's loop.
@@ -66,7 +64,7 @@ class AppWindowTest : public testing::Test {
     return std::make_unique<FakeReceiver>(&ports_, n);
   }
   QString Readout(int id) const;
-  QList<int> EnabledMenuCommands();  // opens the context menu by a press on the background
+  QList<int> EnabledMenuCommands();  // of the context menu as it now pops up
   void Command(uint32_t id);         // as a chosen menu item delivers it
 
   TempPortsFolder ports_;

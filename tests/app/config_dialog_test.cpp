@@ -7,7 +7,6 @@
 #include <QPushButton>
 
 #include "app/template_builder.h"
-#include "app/window_messages.h"
 #include "tests/app/app_fixture.h"
 
 namespace {
@@ -15,12 +14,6 @@ namespace {
 QComboBox* List(QWidget* dialog, int setting) {
   return FindControlAs<QComboBox>(dialog, IDC_PORT_LIST + setting);
 }
-
-bool WaitReady(QWidget* dialog) {
-  return WaitUntil([dialog] { return FindControl(dialog, IDOK)->isEnabled(); }, 20000);
-}
-
-const std::vector<std::u16string> kNoTexts(SETTING_COUNT);
 
 // What Configure pre-selects from the stored record, and what OK then stores; the open
 // link's own port is not listed.
@@ -31,19 +24,17 @@ TEST_F(AppWindowTest, ConfigureShowsTheStoredSettingsAndOkStoresWhatIsShown) {
     std::vector<std::u16string> texts;  // empty: the record as it is
     std::vector<int16_t> selections;
     QStringList listed_ports, shown;  // OK stores the texts shown
-    int pick_parity;                  // what the user picks before OK, -1 nothing
     std::vector<int16_t> stored_selections;
   } cases[] = {
       // clang-format off
-      {false, {1, 3, 7}, {}, {}, {"COM7:", "COM3:", "COM1:"}, {"COM1:", "9600", "8", "N", "1"}, -1, {2, 6, 3, 1, 1}},
+      {false, {1, 3, 7}, {}, {}, {"COM7:", "COM3:", "COM1:"}, {"COM1:", "9600", "8", "N", "1"}, {2, 6, 3, 1, 1}},
       // A port that appeared before the stored one: found by its text, not its position.
       {false, {1, 3, 7}, {u"COM3:", u"9600", u"8", u"N", u"1"}, {0, 6, 3, 1, 1}, {"COM7:", "COM3:", "COM1:"},
-       {"COM3:", "9600", "8", "N", "1"}, -1, {1, 6, 3, 1, 1}},
-      {false, {1, 3}, kNoTexts, {1, 6, 3, 1, 1}, {"COM3:", "COM1:"}, {"COM1:", "9600", "8", "N", "1"}, -1, {1, 6, 3, 1, 1}},
-      // Positions past the end or negative select nothing.
-      {false, {1}, kNoTexts, {1, -1, 3, 7, 0}, {"COM1:"}, {"", "", "8", "", "2"}, 2, {-1, -1, 3, 2, 0}},
+       {"COM3:", "9600", "8", "N", "1"}, {1, 6, 3, 1, 1}},
+      // Without texts by position; positions past the end or negative select nothing.
+      {false, {1}, std::vector<std::u16string>(SETTING_COUNT), {1, -1, 3, 7, 0}, {"COM1:"}, {"", "", "8", "", "2"}, {-1, -1, 3, -1, 0}},
       // Position 1 was COM1: while both were free.
-      {true, {1, 2}, {u"COM1:", u"9600", u"8", u"N", u"1"}, {1, 6, 3, 1, 1}, {"COM2:"}, {"", "9600", "8", "N", "1"}, -1, {-1, 6, 3, 1, 1}},
+      {true, {1, 2}, {u"COM1:", u"9600", u"8", u"N", u"1"}, {1, 6, 3, 1, 1}, {"COM2:"}, {"", "9600", "8", "N", "1"}, {-1, 6, 3, 1, 1}},
       // clang-format on
   };
   for (const Case& c : cases) {
@@ -56,57 +47,24 @@ TEST_F(AppWindowTest, ConfigureShowsTheStoredSettingsAndOkStoresWhatIsShown) {
     }
     std::copy(c.selections.begin(), c.selections.end(), app_.config.selection);
     if (c.start) Command(IDM_START);
-    const int menu = app_.menu_state;
-    QStringList listed, shown, stored;  // OK in the dialog's own loop
+    QStringList listed, shown;  // OK in the dialog's own loop
     WhenShown([&](QWidget* dialog) {
-      WaitReady(dialog);
+      WaitUntil([dialog] { return FindControl(dialog, IDOK)->isEnabled(); }, 20000);
       for (int i = 0; i < List(dialog, SETTING_PORT)->count(); ++i)
         listed << List(dialog, SETTING_PORT)->itemText(i);
       for (int setting = 0; setting < SETTING_COUNT; ++setting)
         shown << List(dialog, setting)->currentText();
-      if (c.pick_parity >= 0) List(dialog, SETTING_PARITY)->setCurrentIndex(c.pick_parity);
-      for (int setting = 0; setting < SETTING_COUNT; ++setting)
-        stored << List(dialog, setting)->currentText();
       FindControlAs<QPushButton>(dialog, IDOK)->click();
     });
     Command(IDM_CONFIGURE);
     EXPECT_EQ(listed, c.listed_ports);
     EXPECT_EQ(shown, c.shown);
-    EXPECT_EQ(app_.menu_state, menu);            // Configure changes no menu bit
     EXPECT_EQ(app_.enum_items.head, nullptr);    // handed over and freed
     EXPECT_EQ(app_.enumerator.thread, nullptr);  // the enumerator has ended
     for (int setting = 0; setting < SETTING_COUNT; ++setting) {
-      EXPECT_EQ(QString::fromUtf16(app_.config.text[setting]), stored[setting]) << setting;
+      EXPECT_EQ(QString::fromUtf16(app_.config.text[setting]), shown[setting]) << setting;
       EXPECT_EQ(app_.config.selection[setting], c.stored_selections[setting]) << setting;
     }
-  }
-}
-
-TEST_F(AppWindowTest, ConfigureCancelledLeavesTheRecordAloneAndOkWhileFillingStoresNothing) {
-  std::vector<std::unique_ptr<FakeReceiver>> receivers;  // ten ports keep it probing
-  for (int n = 0; n < 10; ++n)
-    receivers.push_back(AddReceiver(n));
-  const PortConfig before = app_.config;
-  // Cancelled once filled and once while filling; then an OK that arrives while greyed.
-  for (const int step : {0, 1, 2}) {
-    ConfigDialog dialog(*FindDialog(app_.module.tables, IDD_CONFIG), &app_, &app_.config,
-                        window_.get());
-    dialog.show();
-    if (step == 0) {
-      ASSERT_TRUE(WaitReady(&dialog));
-      List(&dialog, SETTING_BAUD_RATE)->setCurrentIndex(3);
-    }
-    WindowMessageEvent command(kCommandEvent, step == 2 ? IDOK : IDCANCEL, 0);
-    QCoreApplication::sendEvent(&dialog, &command);
-    EXPECT_EQ(dialog.result(), step == 2 ? 1 : 0);
-    EXPECT_EQ(app_.enumerator.thread, nullptr);
-    if (step < 2) {
-      EXPECT_EQ(std::memcmp(&before, &app_.config, sizeof before), 0);
-    }
-  }
-  for (int setting = 0; setting < SETTING_COUNT; ++setting) {
-    EXPECT_EQ(std::u16string(app_.config.text[setting]), u"") << setting;
-    EXPECT_EQ(app_.config.selection[setting], -1) << setting;
   }
 }
 

@@ -1,12 +1,11 @@
 # Stand-ins for the desktop services tavik talks to, as a python-dbusmock template.
 #
-# Parameters (all optional): portal, screen_saver, mutter, idle_monitor, plasma offer
+# Parameters (all optional): portal, mutter, idle_monitor, plasma offer
 # that service (bool); gate is a file Inhibit calls wait for (at most 30 s), so a test
 # can see whether the caller waits for the reply.
 #
-# The main object answers the test: Events() lists what was asked, in order (a give-back
-# only of an inhibition in force); UserBecomesActive() fires the idle monitor's
-# user-activity watches, as input would.
+# The main object answers the test: Events() lists what was asked, in order;
+# UserBecomesActive() fires the idle monitor's user-activity watches, as input would.
 
 import os
 import time
@@ -19,26 +18,10 @@ MAIN_OBJ = '/org/tavik/TestDesktop'
 MAIN_IFACE = 'org.tavik.TestDesktop'
 SYSTEM_BUS = False
 
-held = set()
 events = []
 kept = []  # the bus names and objects offered
 watches = []
 gate = None
-
-
-def inhibit(key, what):
-    for _ in range(600 if gate else 0):
-        if os.path.exists(gate):
-            break
-        time.sleep(0.05)
-    held.add(key)
-    events.append(what)
-
-
-def give_back(key, what):
-    if key in held:
-        held.remove(key)
-        events.append(what)
 
 
 # A plain dbus-python object beside the mock ones, which look methods up here.
@@ -50,7 +33,7 @@ class Service(dbus.service.Object):
 class Request(Service):
     @dbus.service.method('org.freedesktop.portal.Request', in_signature='', out_signature='')
     def Close(self):
-        give_back(self.__dbus_object_path__, 'portal Close')
+        events.append('portal Close')
         self.remove_from_connection()
 
 
@@ -60,19 +43,12 @@ class Portal(Service):
     def Inhibit(self, _window, flags, options, sender=None):
         path = f'/org/freedesktop/portal/desktop/request/{sender[1:].replace(".", "_")}/t{len(events)}'
         Request(self.connection, path)
-        inhibit(path, f'portal Inhibit {int(flags)} {options.get("reason", "")}')
+        for _ in range(600 if gate else 0):
+            if os.path.exists(gate):
+                break
+            time.sleep(0.05)
+        events.append(f'portal Inhibit {int(flags)} {options.get("reason", "")}')
         return dbus.ObjectPath(path)
-
-
-class ScreenSaver(Service):
-    @dbus.service.method('org.freedesktop.ScreenSaver', in_signature='ss', out_signature='u')
-    def Inhibit(self, application, reason):
-        inhibit(len(events) + 1, f'screen-saver Inhibit {application} {reason}')
-        return dbus.UInt32(len(events))
-
-    @dbus.service.method('org.freedesktop.ScreenSaver', in_signature='u', out_signature='')
-    def UnInhibit(self, cookie):
-        give_back(int(cookie), 'screen-saver UnInhibit')
 
 
 class MutterDisplayConfig(Service):
@@ -101,7 +77,6 @@ class PlasmaShortcuts(Service):
 
 OFFERED = {
     'portal': ('org.freedesktop.portal.Desktop', Portal, '/org/freedesktop/portal/desktop'),
-    'screen_saver': ('org.freedesktop.ScreenSaver', ScreenSaver, '/org/freedesktop/ScreenSaver'),
     'mutter': ('org.gnome.Mutter.DisplayConfig', MutterDisplayConfig,
                '/org/gnome/Mutter/DisplayConfig'),
     'idle_monitor': ('org.gnome.Mutter.IdleMonitor', IdleMonitor,

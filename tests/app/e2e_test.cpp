@@ -1,16 +1,14 @@
-// tavik as a person uses it: the real program on an X server of the test's own, driven
-// from outside with xdotool, reading a capture the simulated receiver replays on COM1:.
+// tavik as a person uses it: the real program in a desktop session of the test's own,
+// on an X server driven from outside with xdotool, and as a native Wayland client of a
+// real compositor (weston with its headless backend).
 #include <gtest/gtest.h>
-#include <locale.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <functional>
-#include <sstream>
 #include <thread>
 
 #include "tests/gpx/gpx_file_check.h"
@@ -41,6 +39,45 @@ std::string FindWindow(const std::string& title) {
   return out.substr(0, out.find('\n'));
 }
 
+// Whether weston's scene, as its debug stream describes it, holds a top-level window
+// "GPS" of process `pid`.
+bool CompositorShowsMainWindowOf(pid_t pid) {
+  const std::string scene =
+      RunProgram({"/usr/bin/timeout", "10", "/usr/bin/weston-debug", "scene-graph"}).out;
+  const std::string view = "PID " + std::to_string(pid) + ", ";
+  for (size_t at = scene.find(view); at != std::string::npos; at = scene.find(view, at + 1))
+    if (scene.substr(at, scene.find('\n', at) - at).find("top-level window 'GPS'") !=
+        std::string::npos)
+      return true;
+  return false;
+}
+
+// A desktop session of the test's own while the result lives: configuration and
+// runtime folders of its own, the C locale, no desktop bus, and the X display or the
+// Wayland one given (the other empty).
+std::deque<ScopedEnv> OwnSession(const TempDir& home, const TempDir& runtime,
+                                 const std::string& x_display, const std::string& wayland) {
+  // clang-format off
+  const std::pair<const char*, const char*> session[] = {
+      {"XDG_CONFIG_HOME", home.path().c_str()}, {"XDG_RUNTIME_DIR", runtime.path().c_str()},
+      {"DISPLAY", x_display.empty() ? nullptr : x_display.c_str()},
+      {"WAYLAND_DISPLAY", wayland.empty() ? nullptr : wayland.c_str()},
+      {"QT_QPA_PLATFORM", nullptr}, {"QT_QPA_PLATFORMTHEME", nullptr}, {"LC_ALL", "C.UTF-8"},
+      {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent"},
+#if defined(__SANITIZE_ADDRESS__)
+      // Mesa's EGL driver, which Qt's Wayland plugin loads only to ask about decorations,
+      // keeps allocations past its unloading, out of reach of a leak suppression. The
+      // windows draw in shared memory either way.
+      {"QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none"},
+#endif
+  };
+  // clang-format on
+  std::deque<ScopedEnv> env;
+  for (const auto& [name, setting] : session)
+    env.emplace_back(name, setting);
+  return env;
+}
+
 // The waypoints of a finished GPX file (its layout checked), one text each.
 std::vector<std::string> Waypoints(const std::string& path) {
   std::vector<std::string> texts;
@@ -49,55 +86,24 @@ std::vector<std::string> Waypoints(const std::string& path) {
   return texts;
 }
 
-// The read-outs tavik-decode shows last for a capture, split at its tabs.
-std::vector<std::string> LastReadouts(const std::string& capture) {
-  const std::string out = RunProgram({BinPath("tavik-decode"), "--readouts", capture}).out;
-  std::string last = out.substr(out.rfind('\n', out.size() - 2) + 1), field;
-  last.pop_back();
-  std::vector<std::string> fields;
-  for (std::istringstream in(last.substr(last.find('\t') + 1)); std::getline(in, field, '\t');)
-    fields.push_back(field);
-  return fields;
-}
-
-bool GermanLocale() {
-  const locale_t german = newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0));
-  if (german != static_cast<locale_t>(0)) freelocale(german);
-  return german != static_cast<locale_t>(0);
-}
-
-// One run through the window on a German desktop (which writes decimal commas): the
-// read-outs show, letter for letter, what tavik-decode shows (with the German "O" for
-// an eastern longitude), the recording holds exactly its waypoints, and when the X
-// server dies under it tavik ends the Yes way: file finished, configuration saved.
-TEST(EndToEnd, RecordAndReadACaptureUntilTheXServerDies) {
+// One recording through the window, with the menu from a press and from the keyboard;
+// when the X server dies under it tavik ends the Yes way (file finished, configuration
+// saved), and started again without it says in one line what it needs.
+TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
   SKIP_WITHOUT_SHARED_DATA();
-  for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/xclip"})
+  for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool"})
     if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
   const std::string capture = SharedDataPath("nmea/telit-pls83-w.log");
   TempDir home, runtime, files;
-  chmod(runtime.path().c_str(), 0700);
   const std::string expected_gpx = files.File("from-file.gpx"), track = files.File("live.gpx");
   ASSERT_EQ(RunProgram({BinPath("tavik-decode"), "--gpx", expected_gpx, capture}).exit_status, 0);
   const auto expected = Waypoints(expected_gpx);
-  auto readouts = LastReadouts(capture);
-  ASSERT_EQ(readouts.size(), 6u);
-  const bool german = GermanLocale();
-  if (german) readouts[3].back() = 'O';
 
   BackgroundProgram xvfb(
       {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
   ASSERT_TRUE(WaitFor([&] { return xvfb.OutputSoFar().find('\n') != std::string::npos; }, 20s));
-  ScopedEnv display("DISPLAY", ":" + xvfb.OutputSoFar().substr(0, xvfb.OutputSoFar().find('\n')));
-  // clang-format off
-  const std::pair<const char*, std::string> session[] = {  // empty counts as unset
-      {"XDG_CONFIG_HOME", home.path()}, {"XDG_RUNTIME_DIR", runtime.path()}, {"QT_QPA_PLATFORM", "xcb"},
-      {"QT_QPA_PLATFORMTHEME", ""}, {"WAYLAND_DISPLAY", ""}, {"LC_ALL", ""}, {"LC_MESSAGES", ""},
-      {"LC_NUMERIC", ""}, {"LANGUAGE", ""}, {"LANG", german ? "de_DE.UTF-8" : "C.UTF-8"}};
-  // clang-format on
-  std::deque<ScopedEnv> env;
-  for (const auto& [name, value] : session)
-    env.emplace_back(name, value);
+  const std::string output = xvfb.OutputSoFar();
+  const auto session = OwnSession(home, runtime, ":" + output.substr(0, output.find('\n')), "");
   BackgroundProgram sim(
       {BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture, "--interval", "20", "--wait"});
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10s));
@@ -105,24 +111,11 @@ TEST(EndToEnd, RecordAndReadACaptureUntilTheXServerDies) {
   const std::string window = FindWindow("^GPS$");
   ASSERT_FALSE(window.empty()) << "the main window appears";
 
-  // Docks find the launcher of a window by its class and show its icon.
-  const std::string properties =
-      RunProgram({"/usr/bin/xprop", "-id", window, "WM_CLASS", "_NET_WM_ICON"}).out;
-  std::string entry;
-  ReadWholeFile(TAVIK_SOURCE_DIR "/res/desktop/org.tavik.tavik.desktop", &entry);
-  const size_t key = entry.find("\nStartupWMClass=") + 16;
-  const std::string wm_class = entry.substr(key, entry.find('\n', key) - key);
-  EXPECT_NE(properties.find("WM_CLASS(STRING) = \"tavik\", \"" + wm_class + "\"\n"),
-            std::string::npos)
-      << properties.substr(0, 200);
-  for (const char* size : {"16 x 16", "32 x 32", "64 x 64"})
-    EXPECT_NE(properties.find(std::string("Icon (") + size + "):"), std::string::npos) << size;
-
   // Record to &GPX from the menu a press opens, before Start: the replay waits for the port.
   Xdotool({"mousemove", "--window", window, "3", "3", "click", "1"});
   std::this_thread::sleep_for(300ms);
   Xdotool({"key", "g"});
-  const std::string dialog = FindWindow("^(Save|Speichern)");
+  const std::string dialog = FindWindow("^Save");
   ASSERT_FALSE(dialog.empty()) << "the save-file dialog appears";
   Xdotool({"windowfocus", "--sync", dialog});
   Xdotool({"type", "--delay", "5", track});
@@ -132,22 +125,16 @@ TEST(EndToEnd, RecordAndReadACaptureUntilTheXServerDies) {
   Xdotool({"key", "shift+F10"});
   std::this_thread::sleep_for(300ms);
   Xdotool({"key", "s"});  // &Start
-
-  // Copied one after the other as a keyboard user would, until the last fix shows.
-  std::vector<std::string> shown;
-  EXPECT_TRUE(WaitFor(
+  EXPECT_TRUE(WaitFor(    // each waypoint reaches the file as it comes
       [&] {
-        Xdotool({"windowfocus", "--sync", window});
-        shown.clear();
-        for (int field = 0; field < 6; ++field) {
-          Xdotool({"key", "ctrl+a", "ctrl+c"});
-          shown.push_back(RunProgram({"/usr/bin/xclip", "-o", "-selection", "clipboard"}).out);
-          Xdotool({"key", "Tab"});
-        }
-        return shown == readouts;
+        std::string gpx;
+        ReadWholeFile(track, &gpx);
+        size_t count = 0;
+        for (size_t at = gpx.find("<wpt"); at != std::string::npos; at = gpx.find("<wpt", at + 1))
+          ++count;
+        return count == expected.size();
       },
       60s));
-  EXPECT_EQ(shown, readouts);
 
   xvfb.Finish(SIGKILL, 5000);
   const ProgramResult ended = tavik.Finish(0, 20000);
@@ -155,21 +142,30 @@ TEST(EndToEnd, RecordAndReadACaptureUntilTheXServerDies) {
   EXPECT_EQ(Waypoints(track), expected);
   ASSERT_TRUE(std::filesystem::exists(home.File("tavik.cfg"))) << "the configuration is saved";
   EXPECT_EQ(std::filesystem::file_size(home.File("tavik.cfg")), 330u);
+  const ProgramResult alone = RunProgram({BinPath("tavik")});
+  EXPECT_EQ(alone.exit_status, 1);
+  EXPECT_EQ(std::count(alone.err.begin(), alone.err.end(), '\n'), 1) << alone.err;
+  EXPECT_NE(alone.err.find("needs a graphical session"), std::string::npos) << alone.err;
+  EXPECT_NE(alone.err.find("tavik-decode --port COM1: --gpx FILE"), std::string::npos);
 }
 
-// Without a display tavik says in one line what it needs and what records without it.
-TEST(NoDisplay, TavikSaysItNeedsAGraphicalSessionAndEndsWithStatusOne) {
-  TempDir home, runtime;
-  for (const char* session : {"LC_ALL=C.UTF-8", "DISPLAY=:4242", "WAYLAND_DISPLAY=wayland-gone"}) {
-    const ProgramResult result =
-        RunProgram({"/usr/bin/env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u",
-                    "QT_QPA_PLATFORM", "XDG_CONFIG_HOME=" + home.path(),
-                    "XDG_RUNTIME_DIR=" + runtime.path(), session, BinPath("tavik")});
-    EXPECT_EQ(result.exit_status, 1) << session;
-    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
-    EXPECT_NE(result.err.find("needs a graphical session"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("tavik-decode --port COM1: --gpx FILE"), std::string::npos);
-  }
+// On Wayland the window comes up natively, with no X server at all; a second start only
+// brings the first forward, and the first saves its configuration when ended.
+TEST(EndToEnd, OnWaylandTheWindowComesUpNativelyOncePerUser) {
+  if (access("/usr/bin/weston", X_OK) != 0) GTEST_SKIP() << "needs weston";
+  TempDir home, runtime;  // made for the user alone, as a runtime folder must be
+  const auto session = OwnSession(home, runtime, "", "tavik-test");
+  BackgroundProgram weston({"/usr/bin/weston", "--backend=headless-backend.so",
+                            "--socket=tavik-test", "--idle-time=0", "--debug"});
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(runtime.File("tavik-test")); }, 10s));
+  BackgroundProgram tavik({BinPath("tavik")});
+  EXPECT_TRUE(WaitFor([&] { return CompositorShowsMainWindowOf(tavik.pid()); }, 15s));
+  const ProgramResult second = RunProgram({BinPath("tavik")});
+  EXPECT_EQ(second.exit_status, 0) << second.err;
+  EXPECT_FALSE(std::filesystem::exists(home.File("tavik.cfg"))) << "the second touched nothing";
+  EXPECT_EQ(tavik.Finish(SIGTERM, 15000).exit_status, 0);
+  EXPECT_EQ(std::filesystem::file_size(home.File("tavik.cfg")), 330u);  // saved when ended
+  weston.Finish(SIGTERM, 5000);
 }
 
 }  // namespace

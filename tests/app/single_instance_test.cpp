@@ -3,21 +3,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include "tests/app/app_fixture.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 TEST(SingleInstance, UsesOnlyAFolderOfTheUsersOwn) {
-  {
-    ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
-    struct stat status;  // a private one in /tmp
-    ASSERT_EQ(RuntimeFolder(), "/tmp/tavik-" + std::to_string(getuid()));
-    ASSERT_EQ(stat(RuntimeFolder().c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 077, 0u);
-  }
   TempDir dir;
   chmod(dir.path().c_str(), 0777);
   ScopedEnv runtime("XDG_RUNTIME_DIR", dir.path());
@@ -25,6 +17,10 @@ TEST(SingleInstance, UsesOnlyAFolderOfTheUsersOwn) {
   SingleInstance instance;
   EXPECT_FALSE(AskRunningInstanceToActivate(&instance));  // runs, without the check
   EXPECT_EQ(instance.lock_fd, -1);
+  unsetenv("XDG_RUNTIME_DIR");  // then a private one in /tmp
+  struct stat status;
+  ASSERT_EQ(stat(RuntimeFolder().c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 077, 0u);
 }
 
 }  // namespace

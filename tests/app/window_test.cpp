@@ -4,12 +4,14 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <filesystem>
 
 #include "app/commands.h"
 #include "app/template_builder.h"
 #include "app/window_messages.h"
 #include "tests/app/app_fixture.h"
+#include "tests/gpx/gpx_file_check.h"
 #include "tests/support/run_program.h"
 #include "tests/support/shared_data.h"
 
@@ -17,25 +19,42 @@ namespace {
 
 const QList<int> kInitialMenu{603, 605, 606, 607, 610};
 
-// The file's waypoints, when it ends whole; -1 otherwise.
-int CompleteGpxWaypoints(const std::string& path) {
-  std::string gpx;
-  ReadWholeFile(path, &gpx);
-  const bool whole = gpx.find("<bounds") != std::string::npos && gpx.ends_with("</gpx>\n");
-  return whole ? CountOf(gpx, "<wpt") : -1;
-}
-
 // Start, record, stop and quit as a session goes, with the menu each step leaves.
+// Read-outs that are not live look stale and keep their last values, and the title
+// says why: positions stop coming (until a fresh fix brings them back), the link
+// stopped, the receiver unplugged.
 TEST_F(AppWindowTest, ASessionFromStartToQuit) {
+  // As one receiver sends GGA: with a second '$', which no decoder takes for a position.
+  const std::string no_position =
+      "$$GNGGA,135806.000,4723.00484,N,00045.88150,E,1,13,1.7,063.64,M,48.3,M,,*78\r\n";
+  const auto all_stale = [this](bool stale) {  // greyed as a disabled field is
+    for (int id = IDC_TIME; id <= IDC_EASTING; ++id) {
+      const QPalette& colours = FindControl(window_.get(), id)->palette();
+      if ((colours.color(QPalette::Active, QPalette::Text) ==
+           colours.color(QPalette::Disabled, QPalette::Text)) != stale)
+        return false;
+    }
+    return true;
+  };
+  // Does `act` now and every half second until the title matches `title`.
+  const auto act_until = [&](const std::function<void()>& act, const QString& title) {
+    for (int waited = 0; waited < 15000; waited += 500) {
+      act();
+      if (WaitUntil([&] { return window_->windowTitle().contains(QRegularExpression(title)); },
+                    500))
+        return true;
+    }
+    return false;
+  };
   EXPECT_EQ(EnabledMenuCommands(), kInitialMenu);
   const QString folder = QString::fromStdString(ports_.folder());
-  QString cause;  // the defaulted record names COM1:, which leads nowhere yet
-  AnswerNextMessageBox("OK", nullptr, &cause);
+  QString told;  // the defaulted record names COM1:, which leads nowhere yet
+  AnswerNextMessageBox("OK", &told);
   Command(IDM_START);
-  EXPECT_EQ(cause, "COM1: (" + folder +
-                       "/COM1): No such device. Plug the receiver in, or link "
-                       "it in the ports folder " +
-                       folder + ".");
+  EXPECT_EQ(told, "Can't open GPS port\nCOM1: (" + folder +
+                      "/COM1): No such device. Plug the receiver in, or link "
+                      "it in the ports folder " +
+                      folder + ".");
   EXPECT_EQ(app_.menu_state, -19);
   EXPECT_FALSE(window_->KeepAwakeTimerRunning());
   auto receiver = AddReceiver(1);
@@ -43,21 +62,24 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   EXPECT_EQ(EnabledMenuCommands(), (QList<int>{604, 605, 606, 607, 610}));
   EXPECT_TRUE(window_->KeepAwakeTimerRunning());
   receiver->Send(GgaLine(0));
-  ASSERT_TRUE(WaitUntil([this] { return !Readout(IDC_EASTING).isEmpty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return all_stale(false) && !Readout(IDC_EASTING).isEmpty(); }));
   QStringList shown;
   for (int id = IDC_TIME; id <= IDC_LONGITUDE; ++id)
     shown << Readout(id);
   EXPECT_EQ(shown, (QStringList{"123519.000", " 545.4m", " 48.1173N", " 11.5167E"}));
+  ASSERT_TRUE(
+      act_until([&] { receiver->Send(no_position); }, "^GPS \u2013 data without a position for "));
+  EXPECT_TRUE(all_stale(true));
+  EXPECT_EQ(Readout(IDC_LATITUDE), shown[2]);
+  EXPECT_TRUE(act_until([&] { receiver->Send(GgaLine(0)); }, "^GPS$"));
+  EXPECT_TRUE(all_stale(false));
   Command(IDM_STOP);
   EXPECT_EQ(EnabledMenuCommands(), kInitialMenu);
   EXPECT_FALSE(window_->KeepAwakeTimerRunning());
-  GpsPort other{};  // the port is free again
-  EXPECT_EQ(GpsPortOpenNarrow(&other, "COM1:", "9600", "8", "N", "1", 100, 0, nullptr, nullptr), 1);
-  GpsPortClose(&other);
+  EXPECT_TRUE(all_stale(true));
+  EXPECT_EQ(window_->windowTitle(), "GPS \u2013 stopped, not live");
 
   AnswerNextFileDialog(QString());  // cancelled: nothing changes
-  Command(IDM_RECORD);
-  AnswerNextFileDialog(QString::fromStdString(files_.File("no-such-folder/track.gpx")));
   Command(IDM_RECORD);
   EXPECT_EQ(app_.menu_state, -19);
   Command(IDM_START);
@@ -72,7 +94,10 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   ASSERT_TRUE(WaitUntil([this] { return Readout(IDC_TIME) == "123522.000"; }));
   AnswerNextFileDialog(QString::fromStdString(second));
   Command(IDM_RECORD);  // the first file is closed, whole, named as typed
-  EXPECT_EQ(CompleteGpxWaypoints(first), 3);
+  EXPECT_EQ(ReadFinishedGpx(first).size(), 3u);
+  receiver.reset();
+  ASSERT_TRUE(act_until([] {}, "^GPS \u2013 no data from the receiver for "));
+  EXPECT_TRUE(all_stale(true));
 
   QString asked;
   window_->calls.clear();
@@ -85,8 +110,8 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
 
   bool closed_before_timer = false;
   window_->on_kill_timer = [&] {
-    closed_before_timer = CompleteGpxWaypoints(second) >= 0 &&
-                          app_.port.link.port == kInvalidSerialPort &&
+    ReadFinishedGpx(second);  // fails the test unless finished
+    closed_before_timer = app_.port.link.port == kInvalidSerialPort &&
                           std::filesystem::file_size(ConfigFile()) == 330u;
   };
   AnswerNextMessageBox("Yes");
@@ -103,12 +128,10 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
 // suite runs again at QT_SCALE_FACTOR=2).
 TEST_F(AppWindowTest, ReadOutsAndLabelsShowTheirWidestTextsWhole) {
   // By read-out, from the time to the easting.
-  const QStringList widest[] = {{"235959.999"},
-                                {"-9999.9m", "99999.9m"},
-                                {" 90.0000N", " 90.0000S"},
-                                {"179.9999E", "179.9999W", "179.9999O"},
-                                {"-9999.999km", "9999.999km"},
-                                {" 999.999km"}};
+  // clang-format off
+  const QStringList widest[] = {{"235959.999"}, {"-9999.9m", "99999.9m"}, {" 90.0000N", " 90.0000S"},
+      {"179.9999E", "179.9999W", "179.9999O"}, {"-9999.999km", "9999.999km"}, {" 999.999km"}};
+  // clang-format on
   const QFont desktop = QApplication::font();
   for (const uint16_t language : {0x0409, 0x0407}) {
     for (const int point_size : {desktop.pointSize(), 14}) {
@@ -134,55 +157,6 @@ TEST_F(AppWindowTest, ReadOutsAndLabelsShowTheirWidestTextsWhole) {
     }
   }
   QApplication::setFont(desktop);
-}
-
-// Read-outs that are not live look stale and keep their last values, and the title
-// says why: positions stop coming (until a fresh fix brings them back), then the
-// receiver is unplugged, then the link stopped.
-TEST_F(AppWindowTest, ReadOutsLookStaleAndTheTitleSaysWhy) {
-  // As one receiver sends GGA: with a second '$', which no decoder takes for a position.
-  const std::string no_position =
-      "$$GNGGA,135806.000,4723.00484,N,00045.88150,E,1,13,1.7,063.64,M,48.3,M,,*78\r\n";
-  const auto all_stale = [this](bool stale) {
-    for (int id = IDC_TIME; id <= IDC_EASTING; ++id) {
-      const auto* edit = FindControlAs<QLineEdit>(window_.get(), id);
-      const QPalette& colours = edit->palette();
-      const bool greyed = colours.color(QPalette::Active, QPalette::Text) ==
-                          colours.color(QPalette::Disabled, QPalette::Text);
-      if ((edit->property("stale").toBool() && greyed) != stale) return false;
-    }
-    return true;
-  };
-  // Does `act` now and every half second until the title starts with `title`, or
-  // with an empty `title` until the read-outs are live.
-  const auto act_until = [&](const std::function<void()>& act, const QString& title) {
-    const auto done = [&] {
-      return title.isEmpty() ? all_stale(false) && window_->windowTitle() == "GPS"
-                             : window_->windowTitle().startsWith(title);
-    };
-    for (int waited = 0; waited < 15000; waited += 500) {
-      act();
-      if (WaitUntil(done, 500)) return true;
-    }
-    return false;
-  };
-  auto receiver = AddReceiver(1);
-  Command(IDM_START);
-  receiver->Send(GgaLine(0));
-  ASSERT_TRUE(WaitUntil([&] { return all_stale(false) && !Readout(IDC_LATITUDE).isEmpty(); }));
-  const QString latitude = Readout(IDC_LATITUDE);
-  EXPECT_EQ(window_->windowTitle(), "GPS");
-  ASSERT_TRUE(
-      act_until([&] { receiver->Send(no_position); }, "GPS \u2013 data without a position for "));
-  EXPECT_TRUE(all_stale(true));
-  EXPECT_EQ(Readout(IDC_LATITUDE), latitude);
-  EXPECT_TRUE(act_until([&] { receiver->Send(GgaLine(5)); }, ""));
-  receiver.reset();
-  ASSERT_TRUE(act_until([] {}, "GPS \u2013 no data from the receiver for "));
-  EXPECT_TRUE(all_stale(true));
-  Command(IDM_STOP);
-  EXPECT_TRUE(all_stale(true));
-  EXPECT_EQ(window_->windowTitle(), "GPS \u2013 stopped, not live");
 }
 
 }  // namespace
