@@ -2,6 +2,7 @@
 // on an X server driven from outside with xdotool, and as a native Wayland client of a
 // real compositor (weston with its headless backend).
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <thread>
 
 #include "tests/gpx/gpx_file_check.h"
@@ -86,24 +88,46 @@ std::vector<std::string> Waypoints(const std::string& path) {
   return texts;
 }
 
+// The read-outs tavik-decode shows last for a capture, split at its tabs.
+std::vector<std::string> LastReadouts(const std::string& capture) {
+  const std::string out = RunProgram({BinPath("tavik-decode"), "--readouts", capture}).out;
+  std::string last = out.substr(out.rfind('\n', out.size() - 2) + 1), field;
+  last.pop_back();
+  std::vector<std::string> fields;
+  for (std::istringstream in(last.substr(last.find('\t') + 1)); std::getline(in, field, '\t');)
+    fields.push_back(field);
+  return fields;
+}
+
 // One recording through the window, with the menu from a press and from the keyboard;
-// when the X server dies under it tavik ends the Yes way (file finished, configuration
+// on a German desktop (which writes decimal commas) the read-outs show, letter for
+// letter, what tavik-decode shows (with the German "O" for an eastern longitude); when
+// the X server dies under it tavik ends the Yes way (file finished, configuration
 // saved), and started again without it says in one line what it needs.
 TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
   SKIP_WITHOUT_SHARED_DATA();
-  for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool"})
+  for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/xclip"})
     if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
   const std::string capture = SharedDataPath("nmea/telit-pls83-w.log");
   TempDir home, runtime, files;
   const std::string expected_gpx = files.File("from-file.gpx"), track = files.File("live.gpx");
   ASSERT_EQ(RunProgram({BinPath("tavik-decode"), "--gpx", expected_gpx, capture}).exit_status, 0);
   const auto expected = Waypoints(expected_gpx);
+  auto readouts = LastReadouts(capture);
+  ASSERT_EQ(readouts.size(), 6u);
+  const locale_t de = newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0));
+  const bool german = de != static_cast<locale_t>(0);
+  if (german) {
+    freelocale(de);
+    readouts[3].back() = 'O';
+  }
 
   BackgroundProgram xvfb(
       {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
   ASSERT_TRUE(WaitFor([&] { return xvfb.OutputSoFar().find('\n') != std::string::npos; }, 20s));
   const std::string output = xvfb.OutputSoFar();
   const auto session = OwnSession(home, runtime, ":" + output.substr(0, output.find('\n')), "");
+  const ScopedEnv language("LC_ALL", german ? "de_DE.UTF-8" : "C.UTF-8");
   BackgroundProgram sim(
       {BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture, "--interval", "20", "--wait"});
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10s));
@@ -111,11 +135,24 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
   const std::string window = FindWindow("^GPS$");
   ASSERT_FALSE(window.empty()) << "the main window appears";
 
+  // Docks find the launcher of a window by its class and show its icon.
+  const std::string properties =
+      RunProgram({"/usr/bin/xprop", "-id", window, "WM_CLASS", "_NET_WM_ICON"}).out;
+  std::string entry;
+  ReadWholeFile(TAVIK_SOURCE_DIR "/res/desktop/org.tavik.tavik.desktop", &entry);
+  const size_t key = entry.find("\nStartupWMClass=") + 16;
+  const std::string wm_class = entry.substr(key, entry.find('\n', key) - key);
+  EXPECT_NE(properties.find("WM_CLASS(STRING) = \"tavik\", \"" + wm_class + "\"\n"),
+            std::string::npos)
+      << properties.substr(0, 200);
+  for (const char* size : {"16 x 16", "32 x 32", "64 x 64"})
+    EXPECT_NE(properties.find(std::string("Icon (") + size + "):"), std::string::npos) << size;
+
   // Record to &GPX from the menu a press opens, before Start: the replay waits for the port.
   Xdotool({"mousemove", "--window", window, "3", "3", "click", "1"});
   std::this_thread::sleep_for(300ms);
   Xdotool({"key", "g"});
-  const std::string dialog = FindWindow("^Save");
+  const std::string dialog = FindWindow("^(Save|Speichern)");
   ASSERT_FALSE(dialog.empty()) << "the save-file dialog appears";
   Xdotool({"windowfocus", "--sync", dialog});
   Xdotool({"type", "--delay", "5", track});
@@ -135,6 +172,21 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
         return count == expected.size();
       },
       60s));
+
+  std::vector<std::string> shown;  // copied one after the other as a keyboard user would
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        Xdotool({"windowfocus", "--sync", window});
+        shown.clear();
+        for (int field = 0; field < 6; ++field) {
+          Xdotool({"key", "ctrl+a", "ctrl+c"});
+          shown.push_back(RunProgram({"/usr/bin/xclip", "-o", "-selection", "clipboard"}).out);
+          Xdotool({"key", "Tab"});
+        }
+        return shown == readouts;
+      },
+      30s));
+  EXPECT_EQ(shown, readouts);
 
   xvfb.Finish(SIGKILL, 5000);
   const ProgramResult ended = tavik.Finish(0, 20000);
