@@ -31,14 +31,12 @@ TEST(CaptureReplay, LiveReadoutsAndRecordingEqualThoseOfTheFile) {
   SKIP_WITHOUT_SHARED_DATA();
   const std::string decode = BinPath("tavik-decode");
   for (const auto& entry : std::filesystem::directory_iterator(SharedDataPath("nmea"))) {
-    const std::string name = entry.path().filename();
-    if (!name.ends_with(".log")) continue;
-    SCOPED_TRACE(name);
+    if (entry.path().extension() != ".log") continue;
+    SCOPED_TRACE(entry.path());
     std::string capture, expected;
-    ASSERT_TRUE(ReadWholeFile(SharedDataPath("nmea/" + name), &capture));
-    ASSERT_TRUE(ReadWholeFile(
-        std::string(TAVIK_EXPECTED_READOUTS) + "/" + name.substr(0, name.rfind('.')) + ".txt",
-        &expected));
+    ASSERT_TRUE(ReadWholeFile(entry.path(), &capture));
+    ASSERT_TRUE(
+        ReadWholeFile(TAVIK_EXPECTED_READOUTS + entry.path().stem().string() + ".txt", &expected));
     TempDir dir;
     const std::string log = dir.File("capture.log"), file_gpx = dir.File("file.gpx"),
                       live_gpx = dir.File("live.gpx");
@@ -54,8 +52,8 @@ TEST(CaptureReplay, LiveReadoutsAndRecordingEqualThoseOfTheFile) {
     for (int i = 0; i < 500 && access((ports.folder() + "/COM4").c_str(), F_OK) != 0; ++i)
       usleep(10000);
     BackgroundProgram reader({decode, "--port", "COM4:", "--timeout", "50", "--count",
-                              std::to_string(std::count(rows.begin(), rows.end(), '\n') - 1),
-                              "--readouts", "--gpx", live_gpx});
+                              std::to_string(std::ranges::count(rows, '\n') - 1), "--readouts",
+                              "--gpx", live_gpx});
     const ProgramResult live = reader.Finish(0, 60000);
     sim.Finish(SIGTERM, 5000);
     ASSERT_EQ(live.exit_status, 0) << live.err;

@@ -18,17 +18,15 @@ BackgroundProgram::BackgroundProgram(const std::vector<std::string>& argv,
   WriteWholeFile(dir_.File("0"), input);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  for (int fd : {0, 1, 2}) {
+  for (int fd : {0, 1, 2})
     posix_spawn_file_actions_addopen(&actions, fd, dir_.File(std::to_string(fd)).c_str(),
                                      fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  }
-  // env(1) puts the entries added over those inherited, and becomes the program.
-  std::vector<std::string> words{"/usr/bin/env"};
-  words.insert(words.end(), env.begin(), env.end());
-  words.insert(words.end(), argv.begin(), argv.end());
-  std::vector<char*> args;
-  for (std::string& word : words)
-    args.push_back(word.data());
+  // env(1) puts the entries added over those inherited, and becomes the program. The
+  // words are only read, though posix_spawn takes them as char*.
+  std::vector<char*> args{const_cast<char*>("/usr/bin/env")};
+  for (const auto* words : {&env, &argv})
+    for (const std::string& word : *words)
+      args.push_back(const_cast<char*>(word.c_str()));
   args.push_back(nullptr);
   if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
   posix_spawn_file_actions_destroy(&actions);
@@ -45,9 +43,8 @@ ProgramResult BackgroundProgram::Finish(int signal, int timeout_ms) {
   if (signal != 0) kill(pid_, signal);
   int status = 0;
   const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  for (; waitpid(pid_, &status, WNOHANG) == 0; usleep(2000)) {
+  for (; waitpid(pid_, &status, WNOHANG) == 0; usleep(2000))
     if (std::chrono::steady_clock::now() >= give_up) kill(pid_, SIGKILL);
-  }
   pid_ = -1;
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, WIFSIGNALED(status) ? WTERMSIG(status) : 0,
           OutputSoFar(), ErrorsSoFar()};

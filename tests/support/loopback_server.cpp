@@ -11,9 +11,8 @@ LoopbackServer::LoopbackServer() : listener_(socket(AF_INET, SOCK_STREAM | SOCK_
   socklen_t size = sizeof address;
   auto* any = reinterpret_cast<sockaddr*>(&address);
   if (bind(listener_, any, size) == 0 && listen(listener_, 4) == 0 &&
-      getsockname(listener_, any, &size) == 0) {
+      getsockname(listener_, any, &size) == 0)
     port_ = ntohs(address.sin_port);
-  }
 }
 
 LoopbackServer::~LoopbackServer() {

@@ -1,10 +1,13 @@
 // The receiver captures and benchmark mixes kept beside the project.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
 
 // Path of a file below the shared data folder, e.g. SharedDataPath("nmea/hemi.log").
 inline std::string SharedDataPath(const std::string& relative) {

@@ -1,5 +1,5 @@
-// tavik-decode --port on links that fall silent, lose their fix, are unplugged and
-// plugged in again, or come over the network from a TCP server or gpsd.
+// tavik-decode --port on links that lose their fix, are unplugged and plugged in again,
+// or come over the network from a TCP server or gpsd.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,8 +19,6 @@
 #include "tools/sim/nmea_walk.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr char kAgain[] = "tavik-decode: positions again\n";
 constexpr int kWaitMs = 20000;
@@ -41,67 +39,54 @@ size_t Rows(const BackgroundProgram& program) {
 // Does `act` every 100 ms until `done`, for at most 20 s.
 bool ActUntil(
     const std::function<bool()>& done, const std::function<void()>& act = [] {}) {
-  const auto give_up = Clock::now() + std::chrono::milliseconds(kWaitMs);
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
   for (; !done(); act(), usleep(100000))
-    if (Clock::now() > give_up) return false;
+    if (std::chrono::steady_clock::now() > give_up) return false;
   return true;
 }
 
-// A silent receiver and one talking without a fix, side by side: their 5 s pass together.
-// Each says so once, and once more when positions come again.
-TEST(TavikDecodeLink, SaysOnceWhenPositionsStopAndWhenTheyComeAgain) {
-  const std::string no_position[] = {"", "$GPGGA,123519,,,,,0,00,,,M,,M,,*66\r\n"};
-  const std::string said[] = {"tavik-decode: no data from the receiver for 5 s\n",
-                              "tavik-decode: data without a position for 5 s\n"};
-  Pty ptys[2];
-  ASSERT_TRUE(ptys[0].MakeRaw() && ptys[1].MakeRaw());
-  BackgroundProgram readers[] = {
-      BackgroundProgram({BinPath("tavik-decode"), "--port", ptys[0].device(), "--timeout", "100"}),
-      BackgroundProgram({BinPath("tavik-decode"), "--port", ptys[1].device(), "--timeout", "100"})};
-  int n = 0;
-  const auto send = [&](bool fix) {
-    for (int i : {0, 1})
-      ptys[i].Write(fix ? FixLine(n) : no_position[i]);
-    ++n;
-  };
-  const auto both_said = [&](const std::string& then) {
-    return [&, then] {
-      return readers[0].ErrorsSoFar() == said[0] + then &&
-             readers[1].ErrorsSoFar() == said[1] + then;
-    };
-  };
-  ASSERT_TRUE(
-      ActUntil([&] { return Rows(readers[0]) > 0 && Rows(readers[1]) > 0; }, [&] { send(true); }));
-  ASSERT_TRUE(ActUntil(both_said(""), [&] { send(false); }));
-  const auto told = Clock::now() + std::chrono::milliseconds(1500);  // once, not every second
-  ActUntil([&] { return Clock::now() >= told; }, [&] { send(false); });
-  EXPECT_TRUE(ActUntil(both_said(kAgain), [&] { send(true); }))
-      << readers[0].ErrorsSoFar() << readers[1].ErrorsSoFar();
-  for (BackgroundProgram& reader : readers)
-    EXPECT_EQ(reader.Finish(SIGINT, 10000).exit_status, 0);
-}
-
-TEST(TavikDecodeLink, ASimulatorStartedAgainIsReadAgainIntoTheSameRecording) {
+// A receiver unplugged and plugged in again (a simulator ended and started again, on a new
+// pty), once talking without a fix, once gone for a while: the reader reads on into the same
+// recording, and says once when positions stop and once when they come again.
+TEST(TavikDecodeLink, ReadsOnAcrossUnpluggingAndSaysWhenPositionsStop) {
   TempPortsFolder ports;
   TempDir files;
-  const std::string gpx = files.File("track.gpx"), entry = ports.folder() + "/COM2";
-  const std::vector<std::string> sim_argv{BinPath("tavik-sim"), "--port", "COM2:", "--interval",
-                                          "100"};
+  const std::string gpx = files.File("track.gpx"), no_fix = files.File("no-fix.log"),
+                    entry = ports.folder() + "/COM2";
+  ASSERT_TRUE(WriteWholeFile(no_fix, "$GPGGA,123519,,,,,0,00,,,M,,M,,*66\r\n"));
   ASSERT_TRUE(ports.Link(2, "/dev/pts/999999"));  // left by a killed simulator: replaced
-  auto sim = std::make_unique<BackgroundProgram>(sim_argv);
-  ASSERT_TRUE(ActUntil([&] { return access(entry.c_str(), F_OK) == 0; }));
-  BackgroundProgram reader(
-      {BinPath("tavik-decode"), "--port", "COM2:", "--timeout", "100", "--gpx", gpx});
-  for (int plugged = 1;; ++plugged) {
-    const size_t rows = Rows(reader), waypoints = FileLines(gpx).size();
-    ASSERT_TRUE(
-        ActUntil([&] { return Rows(reader) >= rows + 3 && FileLines(gpx).size() > waypoints; }));
-    sim->Finish(SIGTERM, 5000);  // unplugged
-    if (plugged == 3) break;
-    sim = std::make_unique<BackgroundProgram>(sim_argv);  // plugged in again, on a new pty
+  const struct {
+    std::vector<std::string> sends;    // the simulator's options beyond its port
+    std::string said, said_unplugged;  // what the reader says meanwhile, and once it is gone
+  } plug_ins[] = {
+      {{}, "", ""},
+      {{"--replay", no_fix, "--loop"}, "tavik-decode: data without a position for 5 s\n", ""},
+      {{}, kAgain, "tavik-decode: no data from the receiver for 5 s\n"},
+      {{}, kAgain, ""},
+  };
+  std::optional<BackgroundProgram> reader;
+  std::string said;
+  for (const auto& plug_in : plug_ins) {
+    std::vector<std::string> argv{BinPath("tavik-sim"), "--port", "COM2:", "--interval", "100"};
+    argv.insert(argv.end(), plug_in.sends.begin(), plug_in.sends.end());
+    BackgroundProgram sim(argv);
+    ASSERT_TRUE(ActUntil([&] { return access(entry.c_str(), F_OK) == 0; }));
+    if (!reader)
+      reader.emplace(std::vector<std::string>{BinPath("tavik-decode"), "--port",
+                                              "COM2:", "--timeout", "100", "--gpx", gpx});
+    const size_t rows = Rows(*reader), waypoints = FileLines(gpx).size();
+    said += plug_in.said;
+    ASSERT_TRUE(ActUntil([&] {
+      return reader->ErrorsSoFar() == said &&
+             (!plug_in.sends.empty() ||
+              (Rows(*reader) >= rows + 3 && FileLines(gpx).size() > waypoints));
+    })) << reader->ErrorsSoFar();
+    sim.Finish(SIGTERM, 5000);  // unplugged
+    said += plug_in.said_unplugged;
+    ASSERT_TRUE(ActUntil([&] { return reader->ErrorsSoFar() == said; })) << reader->ErrorsSoFar();
   }
   usleep(300000);  // stopped while the port is gone: the retrying ends at once
-  const ProgramResult result = reader.Finish(SIGINT, 2000);
+  const ProgramResult result = reader->Finish(SIGINT, 2000);
   EXPECT_EQ(result.exit_status, 0) << result.err;
   EXPECT_GE(ReadFinishedGpx(gpx).size(), 3u);
 }
@@ -119,7 +104,7 @@ TEST(TavikDecodeLink, NetworkSourcesGiveTheRowsOfTheFile) {
   ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM5",
                              "tcp://127.0.0.1:" + std::to_string(server.port()) + "\n"));
   BackgroundProgram tcp_reader({BinPath("tavik-decode"), "--port", "COM5:", "--count",
-                                std::to_string(std::count(rows.begin(), rows.end(), '\n') - 1)});
+                                std::to_string(std::ranges::count(rows, '\n') - 1)});
   ASSERT_TRUE(server.Accept(kWaitMs) && server.Send(capture));
   const ProgramResult result = tcp_reader.Finish(0, kWaitMs);
   EXPECT_EQ(result.exit_status, 0) << result.err;
