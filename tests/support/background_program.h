@@ -13,15 +13,12 @@
 class BackgroundProgram {
  public:
   // Starts argv[0] with `env` entries added, reading `input`; its output goes to files
-  // until it ends.
+  // until it ends. Not copied: its scratch folder is its own.
   explicit BackgroundProgram(const std::vector<std::string>& argv,
                              const std::vector<std::string>& env = {},
                              const std::string& input = "");
   ~BackgroundProgram() { Finish(SIGKILL, 5000); }
-  BackgroundProgram(const BackgroundProgram&) = delete;
-  BackgroundProgram& operator=(const BackgroundProgram&) = delete;
 
-  bool started() const { return pid_ > 0; }
   pid_t pid() const { return pid_; }
   // What it has written to standard output / standard error so far.
   std::string OutputSoFar() const { return Written(1); }

@@ -7,15 +7,12 @@
 #include <unistd.h>
 
 LoopbackServer::LoopbackServer() : listener_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
   socklen_t size = sizeof address;
   auto* any = reinterpret_cast<sockaddr*>(&address);
   if (bind(listener_, any, size) == 0 && listen(listener_, 4) == 0 &&
-      getsockname(listener_, any, &size) == 0) {
+      getsockname(listener_, any, &size) == 0)
     port_ = ntohs(address.sin_port);
-  }
 }
 
 LoopbackServer::~LoopbackServer() {
@@ -40,5 +37,5 @@ std::string LoopbackServer::Receive(int timeout_ms) {
   pollfd wait{client_, POLLIN, 0};
   char bytes[256];
   const ssize_t count = poll(&wait, 1, timeout_ms) == 1 ? read(client_, bytes, sizeof bytes) : 0;
-  return std::string(bytes, count > 0 ? static_cast<size_t>(count) : 0);
+  return std::string(bytes, std::max<ssize_t>(count, 0));
 }

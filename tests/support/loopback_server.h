@@ -23,4 +23,3 @@ class LoopbackServer {
   int client_ = -1;
   int port_ = 0;
 };
-

@@ -9,12 +9,11 @@
 
 Pty::Pty() : master_(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
   char name[128];
-  if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 ||
-      ptsname_r(master_, name, sizeof name) != 0) {
-    CloseMaster();
-  } else {
+  if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0 &&
+      ptsname_r(master_, name, sizeof name) == 0)
     device_ = name;
-  }
+  else
+    CloseMaster();
 }
 
 bool Pty::MakeRaw() {
@@ -37,10 +36,9 @@ bool Pty::Write(const std::string& bytes) {
 std::string Pty::Read(size_t want, int timeout_ms) {
   std::string got;
   char buffer[4096];
-  for (pollfd wait{master_, POLLIN, 0}; got.size() < want && poll(&wait, 1, timeout_ms) > 0;) {
-    const ssize_t count = read(master_, buffer, sizeof buffer);
-    if (count <= 0) break;
-    got.append(buffer, static_cast<size_t>(count));
-  }
+  pollfd wait{master_, POLLIN, 0};
+  for (ssize_t count; got.size() < want && poll(&wait, 1, timeout_ms) > 0 &&
+                      (count = read(master_, buffer, sizeof buffer)) > 0;)
+    got.append(buffer, count);
   return got;
 }

@@ -39,17 +39,14 @@ class Pty {
 };
 
 // A temporary XDG_CONFIG_HOME with a tavik ports folder, set for this process while
-// the object lives (create it before any thread that reads the environment).
+// the object lives (create it before any thread that reads the environment); programs
+// the test starts inherit it. Not copied, as its folder is its own.
 class TempPortsFolder {
  public:
   TempPortsFolder() { std::filesystem::create_directories(folder(), error_); }
-  TempPortsFolder(const TempPortsFolder&) = delete;
-  TempPortsFolder& operator=(const TempPortsFolder&) = delete;
 
   const std::string& config_home() const { return dir_.path(); }
   std::string folder() const { return dir_.path() + "/tavik/ports"; }
-  // "XDG_CONFIG_HOME=..." for programs run by the test.
-  std::string Environment() const { return "XDG_CONFIG_HOME=" + dir_.path(); }
   // Makes the entry COMn a symbolic link to `device`.
   bool Link(int number, const std::string& device) {
     const std::string entry = folder() + "/COM" + std::to_string(number);

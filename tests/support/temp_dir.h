@@ -8,9 +8,8 @@
 
 class TempDir {
  public:
-  TempDir() {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/tavik-test-XXXXXX";
+  TempDir() {  // below $TMPDIR, or /tmp
+    std::string pattern = std::filesystem::temp_directory_path(error_) / "tavik-test-XXXXXX";
     if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~TempDir() { std::filesystem::remove_all(path_, error_); }
