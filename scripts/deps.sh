@@ -6,7 +6,7 @@ build_packages=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev libxcb-dpms0-
   libxcb-screensaver0-dev)
 run_packages=(qt6-translations-l10n qt6-wayland)
 test_packages=(ccache libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
-  xvfb xdotool xclip xprintidle x11-utils gpsbabel locales dbus time
+  socat xvfb xdotool xclip xprintidle x11-utils gpsbabel locales dbus time
   util-linux dpkg-dev file desktop-file-utils appstream python3-dbusmock weston qt6-wayland gpsd)
 
 case "${1:-test}" in

@@ -57,13 +57,6 @@ void AnswerNextFileDialog(const QString& name, QStringList* filters) {
   });
 }
 
-size_t CountOf(const std::string& text, const std::string& what) {
-  size_t count = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-    ++count;
-  return count;
-}
-
 void ObservedMainWindow::KillKeepAwakeTimer() {
   calls.push_back("kill timer");
   if (on_kill_timer) on_kill_timer();

@@ -26,7 +26,6 @@ void WhenShown(std::function<void(QWidget*)> act);
 void AnswerNextMessageBox(const QString& button, QString* text = nullptr);
 // Types `name` into the next file dialog and accepts it; an empty name cancels.
 void AnswerNextFileDialog(const QString& name, QStringList* filters = nullptr);
-size_t CountOf(const std::string& text, const std::string& what);
 
 // A receiver on a pseudo-terminal, linked in the ports folder as COMn; when it goes,
 // the entry leads nowhere again, as an unplugged receiver's does.

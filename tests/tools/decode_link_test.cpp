@@ -1,7 +1,9 @@
 // tavik-decode --port on links that lose their fix, are unplugged and plugged in again,
 // or come over the network from a TCP server or gpsd.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,7 +15,6 @@
 
 #include "tests/gpx/gpx_file_check.h"
 #include "tests/support/background_program.h"
-#include "tests/support/loopback_server.h"
 #include "tests/support/pty.h"
 #include "tests/support/shared_data.h"
 #include "tools/sim/nmea_walk.h"
@@ -29,6 +30,17 @@ std::string FixLine(int n) {
   snprintf(body, sizeof body, "GPGGA,1000%02d,4807.%03d,N,01131.000,E,1,08,0.9,545.4,M,,M,,",
            n % 60, n % 1000);
   return "$" + std::string(body) + NmeaChecksum(body) + "\r\n";
+}
+
+// A TCP port of the loopback address that nothing listens on.
+std::string FreePort() {
+  sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+  socklen_t size = sizeof address;
+  const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  bind(probe, reinterpret_cast<sockaddr*>(&address), size);
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+  close(probe);
+  return std::to_string(ntohs(address.sin_port));
 }
 
 // Rows printed so far, the header not counted.
@@ -100,13 +112,22 @@ TEST(TavikDecodeLink, NetworkSourcesGiveTheRowsOfTheFile) {
   capture += "\r\n" + FixLine(59);
   const std::string rows = RunProgram({BinPath("tavik-decode")}, capture).out;
   TempPortsFolder ports;
-  LoopbackServer server;
-  ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM5",
-                             "tcp://127.0.0.1:" + std::to_string(server.port()) + "\n"));
-  BackgroundProgram tcp_reader({BinPath("tavik-decode"), "--port", "COM5:", "--count",
-                                std::to_string(std::ranges::count(rows, '\n') - 1)});
-  ASSERT_TRUE(server.Accept(kWaitMs) && server.Send(capture));
-  const ProgramResult result = tcp_reader.Finish(0, kWaitMs);
+  const std::string capture_file = ports.config_home() + "/capture.log", tcp_port = FreePort();
+  ASSERT_TRUE(WriteWholeFile(capture_file, capture));
+  // A phone app serving NMEA: each client gets the capture, then the connection ends.
+  BackgroundProgram server({"/usr/bin/socat", "-U",
+                            "TCP-LISTEN:" + tcp_port + ",bind=127.0.0.1,reuseaddr,fork",
+                            "OPEN:" + capture_file});
+  ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM5", "tcp://127.0.0.1:" + tcp_port + "\n"));
+  const auto listed = [](const std::string& port) {  // once it answers
+    return ActUntil([&] {
+      return RunProgram({BinPath("tavik-decode"), "--list-ports"}).out.find("\t" + port + "\t") !=
+             std::string::npos;
+    });
+  };
+  ASSERT_TRUE(listed("COM5:"));
+  const ProgramResult result = RunProgram({BinPath("tavik-decode"), "--port", "COM5:", "--count",
+                                           std::to_string(std::ranges::count(rows, '\n') - 1)});
   EXPECT_EQ(result.exit_status, 0) << result.err;
   EXPECT_EQ(result.out, rows);
 
@@ -114,15 +135,11 @@ TEST(TavikDecodeLink, NetworkSourcesGiveTheRowsOfTheFile) {
   if (access(gpsd, X_OK) != 0) GTEST_SKIP() << "no gpsd";
   Pty receiver;
   ASSERT_TRUE(receiver.MakeRaw());
-  const std::string port = std::to_string(LoopbackServer().port());  // a free one
+  const std::string port = FreePort();
   // Read-only (-b): gpsd sends nothing to the receiver; no control socket, no service.
   BackgroundProgram daemon({gpsd, "-N", "-n", "-b", "-S", port, receiver.device()});
   ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM9", "gpsd://127.0.0.1:" + port + "\n"));
-  // Listed once it answers.
-  ASSERT_TRUE(ActUntil([&] {
-    return RunProgram({BinPath("tavik-decode"), "--list-ports"}).out.find("5\tCOM9:\t") !=
-           std::string::npos;
-  }));
+  ASSERT_TRUE(listed("COM9:"));
   BackgroundProgram reader({BinPath("tavik-decode"), "--port", "COM9:", "--timeout", "100"});
   // Once fixes come through, the capture follows them.
   int n = 0;
