@@ -1,6 +1,6 @@
 # Stand-ins for the desktop services tavik talks to, as a python-dbusmock template.
 #
-# Parameters (all optional): portal, mutter, idle_monitor, plasma offer
+# Parameters (all optional): portal, screen_saver, mutter, idle_monitor, plasma offer
 # that service (bool); gate is a file Inhibit calls wait for (at most 30 s), so a test
 # can see whether the caller waits for the reply.
 #
@@ -51,6 +51,17 @@ class Portal(Service):
         return dbus.ObjectPath(path)
 
 
+class ScreenSaver(Service):
+    @dbus.service.method('org.freedesktop.ScreenSaver', in_signature='ss', out_signature='u')
+    def Inhibit(self, _application, reason):
+        events.append(f'screen-saver Inhibit {reason}')
+        return dbus.UInt32(7)
+
+    @dbus.service.method('org.freedesktop.ScreenSaver', in_signature='u', out_signature='')
+    def UnInhibit(self, cookie):
+        events.append(f'screen-saver UnInhibit {int(cookie)}')
+
+
 class MutterDisplayConfig(Service):
     @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature='ssv', out_signature='')
     def Set(self, interface, name, value):
@@ -77,6 +88,7 @@ class PlasmaShortcuts(Service):
 
 OFFERED = {
     'portal': ('org.freedesktop.portal.Desktop', Portal, '/org/freedesktop/portal/desktop'),
+    'screen_saver': ('org.freedesktop.ScreenSaver', ScreenSaver, '/org/freedesktop/ScreenSaver'),
     'mutter': ('org.gnome.Mutter.DisplayConfig', MutterDisplayConfig,
                '/org/gnome/Mutter/DisplayConfig'),
     'idle_monitor': ('org.gnome.Mutter.IdleMonitor', IdleMonitor,

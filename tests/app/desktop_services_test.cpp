@@ -67,7 +67,8 @@ TEST_F(AppWindowTest, KeepAwakeAndDisplayOffThroughWhatTheDesktopOffers) {
       {R"({"portal": true})", {"portal Inhibit 8 Recording GPS position"}, {"portal Close"}, {}, {}, 1},
       {R"({"mutter": true, "idle_monitor": true, "plasma": true})", {}, {},
        {off, "idle-monitor AddUserActiveWatch"}, {"mutter org.gnome.Mutter.DisplayConfig PowerSaveMode=0"}, 0},
-      {R"({"plasma": true})", {}, {}, {"plasma invokeShortcut Turn Off Screen"}, {}, 0},
+      {R"({"screen_saver": true, "plasma": true})", {"screen-saver Inhibit Recording GPS position"},
+       {"screen-saver UnInhibit 7"}, {"plasma invokeShortcut Turn Off Screen"}, {}, 0},
       // clang-format on
   };
   for (const auto& c : cases) {
