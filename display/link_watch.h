@@ -10,6 +10,12 @@
 // receiver that sends is always seen sending within it.
 inline constexpr int64_t kStaleAfterMs = 5000;
 
+// Bytes within this time after the last fix came with it (the rest of its burst, cut
+// off by a read); only later bytes are data without a position. Shorter than the
+// 1977 ms by which a receiver still sending when the fix goes stale has sent after it
+// (kStaleAfterMs less the longest read).
+inline constexpr int64_t kFixBurstMs = 1500;
+
 enum LinkLiveness : int32_t {
   LINK_LIVE = 0,
   LINK_NO_DATA = 1,      // nothing from the receiver

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "display/fix_display.h"
+#include "display/link_watch.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -138,6 +139,25 @@ TEST(FixDisplayThreads, RefreshAndRecordingRunBesideTheReader) {
 
   EXPECT_EQ(messages, kFixes) << "every fix changed the time";
   EXPECT_EQ(Joined(controls), u"120000.000| 101.0m| 30.0000N|  0.0000E|1020.000km| 520.000km");
+}
+
+// Read-outs go stale 5 s after the last fix (here at 10 s); the bytes that came with
+// the fix, the rest of its burst, are no data without a position.
+TEST(LinkWatch, StaleFiveSecondsAfterTheLastFixAndWhy) {
+  const struct {
+    int64_t now, bytes;
+    LinkLiveness liveness;
+    int64_t stale_ms;
+  } rows[] = {{14999, 10000, LINK_LIVE, 0},
+              {15000, 10000, LINK_NO_DATA, 5000},
+              {15000, 11499, LINK_NO_DATA, 5000},
+              {15000, 12000, LINK_NO_POSITION, 5000},
+              {17000, 12000, LINK_NO_DATA, 5000}};
+  for (const auto& r : rows) {
+    int64_t stale_ms = -1;
+    EXPECT_EQ(LinkLivenessAt(r.now, 1000, r.bytes, 10000, &stale_ms), r.liveness) << r.bytes;
+    EXPECT_EQ(stale_ms, r.stale_ms) << r.now << " " << r.bytes;
+  }
 }
 
 }  // namespace

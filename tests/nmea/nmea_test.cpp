@@ -126,12 +126,6 @@ struct Accepted {
 // The textbook sentence's fix: 12:35:19 UTC, 48°07.038′ N 11°31.000′ E, 545.4 m.
 constexpr GgaFix kTextbook = {123519, 48.1173, 11.5166667, 545.4, 5332.401, 687.300};
 
-constexpr GgaFix TextbookAt(double altitude) {
-  GgaFix fix = kTextbook;
-  fix.altitude = altitude;
-  return fix;
-}
-
 // What is read from a sentence: the six fields up to the altitude, nothing after it.
 // clang-format off
 const Accepted kAccepted[] = {
@@ -150,9 +144,9 @@ const Accepted kAccepted[] = {
     {"$GPGGA,123519,0000.000,S,00000.000,W,1,08,0.9,1.0,", 0,
      {123519, -0.0, -0.0, 1, 0, 166.022}},
     // Altitudes as receivers write them.
-    {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,-0.5,M", 0, TextbookAt(-0.5)},
-    {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.,M", 0, TextbookAt(545)},
-    {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,.4,M", 0, TextbookAt(0.4)},
+    {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,-0.5,M", 0, {123519, 48.1173, 11.5166667, -0.5, 5332.401, 687.300}},
+    {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.,M", 0, {123519, 48.1173, 11.5166667, 545, 5332.401, 687.300}},
+    {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,.4,M", 0, {123519, 48.1173, 11.5166667, 0.4, 5332.401, 687.300}},
     // A field of fourteen characters is still read.
     {"$GPGGA,123519,4807.038000000,N,01131.000,E,1,08,0.9,545.4,", 0, kTextbook},
     // A sentence that ends right after a closing comma is taken as far as it goes.
