@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
-#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -21,13 +20,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  for (const auto end = std::chrono::steady_clock::now() + timeout; !done();
-       std::this_thread::sleep_for(50ms))
-    if (std::chrono::steady_clock::now() >= end) return false;
-  return true;
-}
 
 ProgramResult Xdotool(const std::vector<std::string>& args) {
   std::vector<std::string> argv{"/usr/bin/timeout", "20", "/usr/bin/xdotool"};
@@ -124,13 +116,14 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
 
   BackgroundProgram xvfb(
       {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-  ASSERT_TRUE(WaitFor([&] { return xvfb.OutputSoFar().find('\n') != std::string::npos; }, 20s));
+  ASSERT_TRUE(PollUntil([&] { return xvfb.OutputSoFar().find('\n') != std::string::npos; }, 20000));
   const std::string output = xvfb.OutputSoFar();
   const auto session = OwnSession(home, runtime, ":" + output.substr(0, output.find('\n')), "");
   const ScopedEnv language("LC_ALL", german ? "de_DE.UTF-8" : "C.UTF-8");
   BackgroundProgram sim(
       {BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture, "--interval", "20", "--wait"});
-  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10s));
+  ASSERT_TRUE(
+      PollUntil([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10000));
   BackgroundProgram tavik({BinPath("tavik")});
   const std::string window = FindWindow("^GPS$");
   ASSERT_FALSE(window.empty()) << "the main window appears";
@@ -162,7 +155,7 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
   Xdotool({"key", "shift+F10"});
   std::this_thread::sleep_for(300ms);
   Xdotool({"key", "s"});  // &Start
-  EXPECT_TRUE(WaitFor(    // each waypoint reaches the file as it comes
+  EXPECT_TRUE(PollUntil(  // each waypoint reaches the file as it comes
       [&] {
         std::string gpx;
         ReadWholeFile(track, &gpx);
@@ -171,10 +164,10 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
           ++count;
         return count == expected.size();
       },
-      60s));
+      60000));
 
   std::vector<std::string> shown;  // copied one after the other as a keyboard user would
-  EXPECT_TRUE(WaitFor(
+  EXPECT_TRUE(PollUntil(
       [&] {
         Xdotool({"windowfocus", "--sync", window});
         shown.clear();
@@ -185,7 +178,7 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
         }
         return shown == readouts;
       },
-      30s));
+      30000));
   EXPECT_EQ(shown, readouts);
 
   xvfb.Finish(SIGKILL, 5000);
@@ -209,9 +202,10 @@ TEST(EndToEnd, OnWaylandTheWindowComesUpNativelyOncePerUser) {
   const auto session = OwnSession(home, runtime, "", "tavik-test");
   BackgroundProgram weston({"/usr/bin/weston", "--backend=headless-backend.so",
                             "--socket=tavik-test", "--idle-time=0", "--debug"});
-  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(runtime.File("tavik-test")); }, 10s));
+  ASSERT_TRUE(
+      PollUntil([&] { return std::filesystem::exists(runtime.File("tavik-test")); }, 10000));
   BackgroundProgram tavik({BinPath("tavik")});
-  EXPECT_TRUE(WaitFor([&] { return CompositorShowsMainWindowOf(tavik.pid()); }, 15s));
+  EXPECT_TRUE(PollUntil([&] { return CompositorShowsMainWindowOf(tavik.pid()); }, 15000));
   const ProgramResult second = RunProgram({BinPath("tavik")});
   EXPECT_EQ(second.exit_status, 0) << second.err;
   EXPECT_FALSE(std::filesystem::exists(home.File("tavik.cfg"))) << "the second touched nothing";

@@ -4,11 +4,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "tests/gpx/gpx_file_check.h"
 #include "tests/support/background_program.h"
@@ -51,15 +49,11 @@ TEST(PortFaults, AHangUpFinishesTheRecordingAndAKilledReaderFreesThePort) {
   std::vector<std::string> reader{
       BinPath("tavik-decode"), "--port", "COM5:", "--timeout", "50", "--gpx",
       dir.File("track.gpx")};
-  const auto wait_for = [](const auto& done) {
-    for (int i = 0; i < 500 && !done(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return done();
-  };
-  ASSERT_TRUE(wait_for([&] { return std::filesystem::exists(ports.folder() + "/COM5"); }));
+  ASSERT_TRUE(PollUntil([&] { return std::filesystem::exists(ports.folder() + "/COM5"); }, 10000));
   for (const int signal : {SIGHUP, SIGKILL}) {
     BackgroundProgram read(reader);
-    ASSERT_TRUE(wait_for([&] { return read.OutputSoFar().find('\n', 60) != std::string::npos; }))
+    ASSERT_TRUE(
+        PollUntil([&] { return read.OutputSoFar().find('\n', 60) != std::string::npos; }, 10000))
         << signal << ": " << read.ErrorsSoFar();
     const ProgramResult result = read.Finish(signal, 5000);
     if (signal == SIGHUP) {
@@ -70,7 +64,7 @@ TEST(PortFaults, AHangUpFinishesTheRecordingAndAKilledReaderFreesThePort) {
   // The simulator notices within a burst or two; until then the port may still say busy.
   reader.insert(reader.end(), {"--count", "1"});
   ProgramResult again;
-  wait_for([&] { return (again = RunProgram(reader)).exit_status == 0; });
+  PollUntil([&] { return (again = RunProgram(reader)).exit_status == 0; }, 10000);
   EXPECT_NE(again.out.find('\n', 60), std::string::npos) << "a fix after the header: " << again.err;
 }
 

@@ -59,3 +59,11 @@ ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string
   // As long as it takes: ctest's time-out ends a hang.
   return BackgroundProgram(argv, env, input).Finish(0, INT_MAX);
 }
+
+bool PollUntil(const std::function<bool()>& done, int timeout_ms,
+               const std::function<void()>& act) {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (; !done(); act(), usleep(50000))
+    if (std::chrono::steady_clock::now() > give_up) return done();
+  return true;
+}

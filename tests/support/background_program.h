@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,3 +34,8 @@ class BackgroundProgram {
   TempDir dir_;
   pid_t pid_ = -1;
 };
+
+// Does `act` and looks at `done` every 50 ms until `done` holds or `timeout_ms` passed;
+// returns done().
+bool PollUntil(
+    const std::function<bool()>& done, int timeout_ms, const std::function<void()>& act = [] {});

@@ -7,8 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,15 +46,6 @@ size_t Rows(const BackgroundProgram& program) {
   return std::max<size_t>(std::ranges::count(program.OutputSoFar(), '\n'), 1) - 1;
 }
 
-// Does `act` every 100 ms until `done`, for at most 20 s.
-bool ActUntil(
-    const std::function<bool()>& done, const std::function<void()>& act = [] {}) {
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-  for (; !done(); act(), usleep(100000))
-    if (std::chrono::steady_clock::now() > give_up) return false;
-  return true;
-}
-
 // A receiver unplugged and plugged in again (a simulator ended and started again, on a new
 // pty), once talking without a fix, once gone for a while: the reader reads on into the same
 // recording, and says once when positions stop and once when they come again.
@@ -82,20 +71,24 @@ TEST(TavikDecodeLink, ReadsOnAcrossUnpluggingAndSaysWhenPositionsStop) {
     std::vector<std::string> argv{BinPath("tavik-sim"), "--port", "COM2:", "--interval", "100"};
     argv.insert(argv.end(), plug_in.sends.begin(), plug_in.sends.end());
     BackgroundProgram sim(argv);
-    ASSERT_TRUE(ActUntil([&] { return access(entry.c_str(), F_OK) == 0; }));
+    ASSERT_TRUE(PollUntil([&] { return access(entry.c_str(), F_OK) == 0; }, kWaitMs));
     if (!reader)
       reader.emplace(std::vector<std::string>{BinPath("tavik-decode"), "--port",
                                               "COM2:", "--timeout", "100", "--gpx", gpx});
     const size_t rows = Rows(*reader), waypoints = FileLines(gpx).size();
     said += plug_in.said;
-    ASSERT_TRUE(ActUntil([&] {
-      return reader->ErrorsSoFar() == said &&
-             (!plug_in.sends.empty() ||
-              (Rows(*reader) >= rows + 3 && FileLines(gpx).size() > waypoints));
-    })) << reader->ErrorsSoFar();
+    ASSERT_TRUE(PollUntil(
+        [&] {
+          return reader->ErrorsSoFar() == said &&
+                 (!plug_in.sends.empty() ||
+                  (Rows(*reader) >= rows + 3 && FileLines(gpx).size() > waypoints));
+        },
+        kWaitMs))
+        << reader->ErrorsSoFar();
     sim.Finish(SIGTERM, 5000);  // unplugged
     said += plug_in.said_unplugged;
-    ASSERT_TRUE(ActUntil([&] { return reader->ErrorsSoFar() == said; })) << reader->ErrorsSoFar();
+    ASSERT_TRUE(PollUntil([&] { return reader->ErrorsSoFar() == said; }, kWaitMs))
+        << reader->ErrorsSoFar();
   }
   usleep(300000);  // stopped while the port is gone: the retrying ends at once
   const ProgramResult result = reader->Finish(SIGINT, 2000);
@@ -120,10 +113,12 @@ TEST(TavikDecodeLink, NetworkSourcesGiveTheRowsOfTheFile) {
                             "OPEN:" + capture_file});
   ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM5", "tcp://127.0.0.1:" + tcp_port + "\n"));
   const auto listed = [](const std::string& port) {  // once it answers
-    return ActUntil([&] {
-      return RunProgram({BinPath("tavik-decode"), "--list-ports"}).out.find("\t" + port + "\t") !=
-             std::string::npos;
-    });
+    return PollUntil(
+        [&] {
+          return RunProgram({BinPath("tavik-decode"), "--list-ports"})
+                     .out.find("\t" + port + "\t") != std::string::npos;
+        },
+        kWaitMs);
   };
   ASSERT_TRUE(listed("COM5:"));
   const ProgramResult result = RunProgram({BinPath("tavik-decode"), "--port", "COM5:", "--count",
@@ -143,10 +138,11 @@ TEST(TavikDecodeLink, NetworkSourcesGiveTheRowsOfTheFile) {
   BackgroundProgram reader({BinPath("tavik-decode"), "--port", "COM9:", "--timeout", "100"});
   // Once fixes come through, the capture follows them.
   int n = 0;
-  ASSERT_TRUE(ActUntil([&] { return Rows(reader) >= 1; }, [&] { receiver.Write(FixLine(n++)); }));
+  ASSERT_TRUE(
+      PollUntil([&] { return Rows(reader) >= 1; }, kWaitMs, [&] { receiver.Write(FixLine(n++)); }));
   ASSERT_TRUE(receiver.Write(capture));
   const std::string body = rows.substr(rows.find('\n') + 1);
-  EXPECT_TRUE(ActUntil([&] { return reader.OutputSoFar().ends_with(body); }))
+  EXPECT_TRUE(PollUntil([&] { return reader.OutputSoFar().ends_with(body); }, kWaitMs))
       << reader.OutputSoFar();
   EXPECT_EQ(reader.Finish(SIGINT, 10000).exit_status, 0);
 }
