@@ -31,7 +31,16 @@ if(TARGET tavik)
   install(FILES res/icons/tavik.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
+# The AppStream release names the version the package carries.
+file(READ ${CMAKE_SOURCE_DIR}/res/desktop/org.tavik.tavik.metainfo.xml metainfo)
+string(REGEX MATCH "<release version=\"([^\"]*)\"" release "${metainfo}")
+if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "org.tavik.tavik.metainfo.xml releases version '${CMAKE_MATCH_1}', "
+                      "the project is ${PROJECT_VERSION}: add a <release> for it")
+endif()
+
 set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_NAME tavik)
 set(CPACK_PACKAGE_VENDOR "tavik developers")
 set(CPACK_PACKAGE_CONTACT "tavik developers <tavik@localhost>")
