@@ -153,6 +153,14 @@ TEST_F(AppWindowTest, ConfigureIsWholeAndOnTheScreen) {
         parities << List(&dialog, SETTING_PARITY)->itemText(i);
       EXPECT_EQ(labels, l.labels);
       EXPECT_EQ(parities, l.parities);
+      QStringList tab_order;  // the template's, from the port list on
+      QWidget* next = List(&dialog, SETTING_PORT);
+      for (int i = 0; i < 7; ++i, next = next->nextInFocusChain()) {
+        while ((next->focusPolicy() & Qt::TabFocus) == 0)
+          next = next->nextInFocusChain();
+        tab_order << next->objectName();
+      }
+      EXPECT_EQ(tab_order, (QStringList{"407", "408", "409", "410", "411", "1", "2"}));
       for (QWidget* control : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (!control->isVisible()) continue;
         const std::string what = where + " " + control->objectName().toStdString() + " " +
