@@ -31,13 +31,16 @@ if(TARGET tavik)
   install(FILES res/icons/tavik.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
-# The AppStream release names the version the package carries.
-file(READ ${CMAKE_SOURCE_DIR}/res/desktop/org.tavik.tavik.metainfo.xml metainfo)
-string(REGEX MATCH "<release version=\"([^\"]*)\"" release "${metainfo}")
-if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
-  message(FATAL_ERROR "org.tavik.tavik.metainfo.xml releases version '${CMAKE_MATCH_1}', "
-                      "the project is ${PROJECT_VERSION}: add a <release> for it")
-endif()
+# The AppStream release and the manual pages name the version the package carries.
+foreach(document res/desktop/org.tavik.tavik.metainfo.xml doc/man/tavik.1
+                 doc/man/tavik-decode.1 doc/man/tavik-sim.1)
+  file(READ ${CMAKE_SOURCE_DIR}/${document} text)
+  string(REGEX MATCH "<release version=\"([^\"]*)\"|\"tavik ([^\"]*)\"" found "${text}")
+  if(NOT "${CMAKE_MATCH_1}${CMAKE_MATCH_2}" STREQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "${document} names version '${CMAKE_MATCH_1}${CMAKE_MATCH_2}', "
+                        "the project is ${PROJECT_VERSION}")
+  endif()
+endforeach()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
