@@ -3,6 +3,7 @@
 #include <QSessionManager>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "app/app_state.h"
@@ -23,9 +24,42 @@ namespace {
 
 AppState app;  // lives for the whole run
 
+const char kUsage[] =
+    "Usage: tavik [--help | --version]\n"
+    "Shows the position a GPS receiver sends (NMEA 0183 on a serial port, a pseudo-\n"
+    "terminal or a network source) in one small window, and records it as GPX.\n"
+    "\n"
+    "Files:\n"
+    "  $XDG_CONFIG_HOME/tavik.cfg     the serial settings (default ~/.config/tavik.cfg)\n"
+    "  $XDG_CONFIG_HOME/tavik/ports/  COM0 to COM9: links to devices, or network sources\n"
+    "\n"
+    "Environment:\n"
+    "  XDG_CONFIG_HOME                where the files above are\n"
+    "  XDG_RUNTIME_DIR                the single-instance socket and the Wayland socket\n"
+    "  LC_ALL, LC_MESSAGES, LANG      the language of the window (German or English)\n"
+    "  QT_QPA_PLATFORM                the window system Qt uses (xcb, wayland, ...)\n"
+    "  WAYLAND_DISPLAY, DISPLAY       the desktop session to show the window on\n"
+    "\n"
+    "The manual: man tavik\n";
+
+// --help and --version answer without a display; anything else is the window's.
+bool AnsweredOnTheCommandLine(int argc, char** argv) {
+  if (argc != 2) return false;
+  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    std::fputs(kUsage, stdout);
+    return true;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::puts("tavik " TAVIK_VERSION);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnsweredOnTheCommandLine(argc, argv)) return 0;
   // Qt would abort without a display; a person at a terminal learns what to do instead.
   if (!GraphicalSessionReachable()) {
     std::fputs(kNoGraphicalSessionMessage, stderr);

@@ -24,16 +24,45 @@ std::u16string Wide(const char* utf8) {
   return buffer;
 }
 
-std::u16string Reason(const ResourceModule& module, SerialOpenCause cause, int error_number) {
-  if (cause == SERIAL_OPEN_OTHER) return Wide(std::strerror(error_number));
+// Puts `value` in place of every `slot` ("%1", "%2", "%s").
+void Fill(std::u16string* text, const std::u16string& slot, const std::u16string& value) {
+  for (size_t at = text->find(slot); at != std::u16string::npos;
+       at = text->find(slot, at + value.size()))
+    text->replace(at, slot.size(), value);
+}
+
+std::u16string Loaded(const ResourceModule& module, uint32_t id) {
   char16_t loaded[kOpenFailureChars];
-  LoadModuleStringOrOwn(module, kCauseStrings[cause], loaded, kOpenFailureChars);
-  std::u16string reason = loaded;
-  const size_t slot = reason.find(u"%s");
-  if (slot != std::u16string::npos) {
-    char folder[kDevicePathSize];
-    reason.replace(slot, 2, PortsFolder(folder, sizeof folder) ? Wide(folder) : u"");
+  LoadModuleStringOrOwn(module, id, loaded, kOpenFailureChars);
+  return loaded;
+}
+
+std::u16string Reason(const ResourceModule& module, SerialOpenCause cause, int error_number,
+                      const char* device) {
+  if (cause == SERIAL_OPEN_OTHER) return Wide(std::strerror(error_number));
+  std::u16string reason = Loaded(module, kCauseStrings[cause]);
+  // Name the group that may use the device, or say that none may; name who holds it.
+  if (cause == SERIAL_OPEN_PERMISSION) {
+    DevicePermission permission;
+    if (!DescribeDevicePermission(device, &permission)) {
+      std::strcpy(permission.group, "dialout");  // the usual group of serial devices
+      permission.group_grants = 1;
+    }
+    if (permission.group_grants) {
+      Fill(&reason, u"%1", Wide(permission.group));
+    } else {
+      reason = Loaded(module, IDS_OPEN_CAUSE_MODE);
+      Fill(&reason, u"%1", Wide(permission.summary));
+    }
   }
+  DeviceHolder holder;
+  if (cause == SERIAL_OPEN_BUSY && FindDeviceHolder(device, &holder)) {
+    reason = Loaded(module, IDS_OPEN_CAUSE_BUSY_HOLDER);
+    Fill(&reason, u"%1", Wide(holder.program));
+    Fill(&reason, u"%2", Wide(std::to_string(holder.pid).c_str()));
+  }
+  char folder[kDevicePathSize];
+  Fill(&reason, u"%s", PortsFolder(folder, sizeof folder) ? Wide(folder) : u"");
   return reason;
 }
 
@@ -48,7 +77,7 @@ int OpenFailureText(const ResourceModule& module, const char* name, int error_nu
       ClassifySerialOpenFailure(name, error_number, device, sizeof device);
   std::u16string line = Wide(name);
   if (device[0] != '\0' && std::strcmp(device, name) != 0) line += u" (" + Wide(device) + u")";
-  line += u": " + Reason(module, cause, error_number);
+  line += u": " + Reason(module, cause, error_number, device);
   const int count = static_cast<int>(std::min(line.size(), static_cast<size_t>(capacity - 1)));
   line.copy(text, count);
   text[count] = u'\0';

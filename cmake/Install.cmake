@@ -31,7 +31,19 @@ if(TARGET tavik)
   install(FILES res/icons/tavik.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
+# The AppStream release and the manual pages name the version the package carries.
+foreach(document res/desktop/org.tavik.tavik.metainfo.xml doc/man/tavik.1
+                 doc/man/tavik-decode.1 doc/man/tavik-sim.1)
+  file(READ ${CMAKE_SOURCE_DIR}/${document} text)
+  string(REGEX MATCH "<release version=\"([^\"]*)\"|\"tavik ([^\"]*)\"" found "${text}")
+  if(NOT "${CMAKE_MATCH_1}${CMAKE_MATCH_2}" STREQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "${document} names version '${CMAKE_MATCH_1}${CMAKE_MATCH_2}', "
+                        "the project is ${PROJECT_VERSION}")
+  endif()
+endforeach()
+
 set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_NAME tavik)
 set(CPACK_PACKAGE_VENDOR "tavik developers")
 set(CPACK_PACKAGE_CONTACT "tavik developers <tavik@localhost>")

@@ -1,4 +1,5 @@
-// Why a serial port did not open, in the few kinds a person can do something about.
+// Why a serial port did not open, in the few kinds a person can do something about,
+// and the details that name the real thing: the device, its group, who holds it.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,26 @@ enum SerialOpenCause {
 };
 
 // The cause of a failed open of port `name` that left `error_number` in errno. Writes
-// the device path the name resolves to into `device` (`size` bytes; "" when none).
+// the device the name stands for into `device` (`size` bytes; "" when none): the
+// ports-folder entry or device path with every symbolic link followed, or, for a link
+// leading nowhere, the path it leads to.
 SerialOpenCause ClassifySerialOpenFailure(const char* name, int error_number, char* device,
                                           size_t size);
+
+// Who may use a device that refused this user.
+struct DevicePermission {
+  int group_grants;   // 1 when the device's group may read and write it
+  char group[64];     // that group's name (its number when it has none)
+  char summary[160];  // "owner:group mode", e.g. "root:root 0600"
+};
+// Returns 1 and fills `permission` from the device's status; 0 when it cannot be read.
+int DescribeDevicePermission(const char* device, DevicePermission* permission);
+
+// A program that holds a device.
+struct DeviceHolder {
+  int pid;
+  char program[32];  // its command name as the system keeps it (at most 15 characters)
+};
+// Finds the process that locks `device` (/proc/locks), else one that has it open
+// (/proc/*/fd), other than this process. Returns 1 when the system lets us see one.
+int FindDeviceHolder(const char* device, DeviceHolder* holder);

@@ -29,8 +29,8 @@ const StringResource kBuiltinStrings[kStringCount] = {
     MakeString(IDS_OPEN_CAUSE_NO_DEVICE,
                u"No such device. Plug the receiver in, or link it in the ports folder %s."),
     MakeString(IDS_OPEN_CAUSE_PERMISSION,
-               u"Permission denied. Join the dialout group (sudo usermod -aG dialout $USER) "
-               u"and log in again."),
+               u"Permission denied. Join the %1 group (sudo usermod -aG %1 $USER) and log in "
+               u"again."),
     MakeString(IDS_OPEN_CAUSE_BUSY,
                u"Busy. Another program holds the port, or a program that ended left it locked."),
     MakeString(IDS_OPEN_CAUSE_NOT_SERIAL, u"Not a serial device."),
@@ -42,6 +42,19 @@ const StringResource kBuiltinStrings[kStringCount] = {
     MakeString(IDS_DATA_BITS_LIST_NAME, u"Data bits"),
     MakeString(IDS_PARITY_LIST_NAME, u"Parity"),
     MakeString(IDS_STOP_BITS_LIST_NAME, u"Stop bits"),
+    MakeString(IDS_PARITY_NONE, u"None"),
+    MakeString(IDS_PARITY_ODD, u"Odd"),
+    MakeString(IDS_PARITY_EVEN, u"Even"),
+    MakeString(IDS_PARITY_MARK, u"Mark"),
+    MakeString(IDS_PARITY_SPACE, u"Space"),
+    MakeString(IDS_NOT_AVAILABLE, u"%1 (not available)"),
+    MakeString(IDS_NO_PORT_OPENS,
+               u"No receiver port can be opened now. Plug the receiver in, or link it in the "
+               u"ports folder %1."),
+    MakeString(IDS_OPEN_CAUSE_MODE,
+               u"Permission denied. The device's permissions (%1) do not let this user read "
+               u"and write it."),
+    MakeString(IDS_OPEN_CAUSE_BUSY_HOLDER, u"Busy. %1 (process %2) holds the port."),
 };
 
 const StringResource* FindBuiltinString(uint32_t id) {

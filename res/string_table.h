@@ -36,13 +36,30 @@ enum GuidanceStringId : uint32_t {
   IDS_STOP_BITS_LIST_NAME = 230,
 };
 
+// What the configuration dialog shows beside the stored setting texts.
+enum ConfigDialogStringId : uint32_t {
+  IDS_PARITY_NONE = 280,  // the meaning of the parity letters N, O, E, M, S
+  IDS_PARITY_ODD = 281,
+  IDS_PARITY_EVEN = 282,
+  IDS_PARITY_MARK = 283,
+  IDS_PARITY_SPACE = 284,
+  IDS_NOT_AVAILABLE = 285,  // %1: a stored setting no entry offers now
+  IDS_NO_PORT_OPENS = 286,  // %1: the ports folder
+};
+
+// Open causes told more exactly when the system lets tavik see the details.
+enum OpenDetailStringId : uint32_t {
+  IDS_OPEN_CAUSE_MODE = 290,         // %1: owner:group mode of the device
+  IDS_OPEN_CAUSE_BUSY_HOLDER = 291,  // %1: the program, %2: its process id
+};
+
 struct StringResource {
   uint32_t id;
   const char16_t* text;  // may hold embedded NULs (212); `length` counts them
   uint32_t length;
 };
 
-inline constexpr int kStringCount = 25;
+inline constexpr int kStringCount = 34;
 extern const StringResource kBuiltinStrings[kStringCount];
 
 // The program's own string `id`, or null.

@@ -33,8 +33,8 @@ constexpr StringResource kStrings[] = {
                u"Kein solches Ger\u00e4t. Schlie\u00dfen Sie den Empf\u00e4nger an oder "
                u"verkn\u00fcpfen Sie ihn im Port-Ordner %s."),
     MakeString(IDS_OPEN_CAUSE_PERMISSION,
-               u"Zugriff verweigert. Treten Sie der Gruppe dialout bei (sudo usermod -aG "
-               u"dialout $USER) und melden Sie sich neu an."),
+               u"Zugriff verweigert. Treten Sie der Gruppe %1 bei (sudo usermod -aG %1 $USER) "
+               u"und melden Sie sich neu an."),
     MakeString(IDS_OPEN_CAUSE_BUSY,
                u"Belegt. Ein anderes Programm h\u00e4lt den Port, oder ein beendetes Programm "
                u"hat ihn gesperrt hinterlassen."),
@@ -47,6 +47,19 @@ constexpr StringResource kStrings[] = {
     MakeString(IDS_DATA_BITS_LIST_NAME, u"Datenbits"),
     MakeString(IDS_PARITY_LIST_NAME, u"Parit\u00e4t"),
     MakeString(IDS_STOP_BITS_LIST_NAME, u"Stoppbits"),
+    MakeString(IDS_PARITY_NONE, u"Keine"),
+    MakeString(IDS_PARITY_ODD, u"Ungerade"),
+    MakeString(IDS_PARITY_EVEN, u"Gerade"),
+    MakeString(IDS_PARITY_MARK, u"Markierung"),
+    MakeString(IDS_PARITY_SPACE, u"Leerzeichen"),
+    MakeString(IDS_NOT_AVAILABLE, u"%1 (nicht verf\u00fcgbar)"),
+    MakeString(IDS_NO_PORT_OPENS,
+               u"Kein Empf\u00e4nger-Port l\u00e4sst sich jetzt \u00f6ffnen. Schlie\u00dfen Sie "
+               u"den Empf\u00e4nger an oder verkn\u00fcpfen Sie ihn im Port-Ordner %1."),
+    MakeString(IDS_OPEN_CAUSE_MODE,
+               u"Zugriff verweigert. Die Rechte des Ger\u00e4ts (%1) erlauben diesem Benutzer "
+               u"nicht, es zu lesen und zu schreiben."),
+    MakeString(IDS_OPEN_CAUSE_BUSY_HOLDER, u"Belegt. %1 (Prozess %2) h\u00e4lt den Port."),
     MakeString(IDS_NO_DATA_FOR, u"keine Daten vom Empf\u00e4nger seit %1 s"),
     MakeString(IDS_NO_POSITION_FOR, u"Daten ohne Position seit %1 s"),
     MakeString(IDS_NOT_LIVE, u"angehalten, nicht aktuell"),

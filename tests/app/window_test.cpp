@@ -51,10 +51,10 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   QString told;  // the defaulted record names COM1:, which leads nowhere yet
   AnswerNextMessageBox("OK", &told);
   Command(IDM_START);
-  EXPECT_EQ(told, "Can't open GPS port\nCOM1: (" + folder +
-                      "/COM1): No such device. Plug the receiver in, or link "
-                      "it in the ports folder " +
-                      folder + ".");
+  EXPECT_EQ(told,  // the device the entry leads to, not the entry
+            "Can't open GPS port\nCOM1: (/nonexistent): No such device. Plug the receiver in, "
+            "or link it in the ports folder " +
+                folder + ".");
   EXPECT_EQ(app_.menu_state, -19);
   EXPECT_FALSE(window_->KeepAwakeTimerRunning());
   auto receiver = AddReceiver(1);

@@ -1,6 +1,7 @@
 // tavik-decode as a user and a script run it: its options, outputs, messages and exit
 // status, and ports it cannot open.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -14,8 +15,10 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/support/background_program.h"
 #include "tests/support/pty.h"
 #include "tests/support/run_program.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -44,34 +47,82 @@ TEST(TavikDecode, CommandLineTranscript) {
   EXPECT_EQ(cases, 31);
 }
 
-// Each cause on a real path, with the words the window's error box gives too; the
-// ports that can be opened are listed, the others are not.
+// --help and --version answer at a terminal without any display, with the one version.
+TEST(TavikPrograms, HelpAndVersionWithoutADisplay) {
+  ScopedEnv display("DISPLAY", nullptr), wayland("WAYLAND_DISPLAY", nullptr),
+      platform("QT_QPA_PLATFORM", nullptr);
+  const struct {
+    const char* program;
+    const char* usage_names;  // what the usage of each must mention
+  } programs[] = {
+      {"tavik", "XDG_CONFIG_HOME"},
+      {"tavik-decode", "--list-ports"},
+      {"tavik-sim", "--replay"},
+  };
+  for (const auto& p : programs) {
+    if (std::string(p.program) == "tavik" && !TAVIK_HAS_APP) continue;  // built without it
+    const ProgramResult version = RunProgram({BinPath(p.program), "--version"});
+    EXPECT_EQ(std::tie(version.exit_status, version.out, version.err),
+              std::make_tuple(0, std::string("tavik " TAVIK_VERSION "\n"), std::string()))
+        << p.program;
+    const ProgramResult help = RunProgram({BinPath(p.program), "--help"});
+    EXPECT_EQ(help.exit_status, 0) << p.program;
+    EXPECT_NE(help.out.find("--version"), std::string::npos) << p.program;
+    EXPECT_NE(help.out.find(p.usage_names), std::string::npos) << p.program;
+  }
+}
+
+// Each cause on a real path, with the words the window's error box gives too: the
+// device an entry leads to, the program that holds a port, the group that may use a
+// device or its permissions when none may. The ports that can be opened are listed,
+// the others are not.
 TEST(TavikDecode, PortsThatCannotBeOpenedAreNamedWithTheCauseAndNotListed) {
   TempPortsFolder ports;
   const std::string folder = ports.folder();
-  Pty free_port, held, locked_out;
-  const int holder = open(held.device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
-  ASSERT_EQ(chmod(locked_out.device().c_str(), 0), 0);
+  Pty free_port, held, for_group, for_owner;
+  const group* dialout = getgrnam("dialout");
+  ASSERT_NE(dialout, nullptr) << "the group dialout is needed";
+  ASSERT_EQ(chown(for_group.device().c_str(), 0, dialout->gr_gid) |
+                chmod(for_group.device().c_str(), 0660) | chown(for_owner.device().c_str(), 0, 0) |
+                chmod(for_owner.device().c_str(), 0600),
+            0);
   for (int n = 0; n < 10; ++n)  // none of the built-in devices
     ASSERT_TRUE(ports.Link(n, n == 1   ? free_port.device()
                               : n == 3 ? held.device()
                                        : folder + "/unplugged"));
+  // Another program locks the port, as a reader holding it does: flock becomes sleep.
+  BackgroundProgram holder(
+      {"/usr/bin/flock", "--exclusive", "--no-fork", held.device(), "sleep", "60"});
+  ASSERT_TRUE(PollUntil(
+      [&] {
+        const int fd = open(held.device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const bool locked = flock(fd, LOCK_EX | LOCK_NB) != 0;
+        close(fd);
+        return locked;
+      },
+      10000));
   const std::string decode = BinPath("tavik-decode");
-  // Root opens any device; the refusal is seen by a plain user.
-  std::vector<std::string> as_user = {decode, "--port", locked_out.device()};
-  if (geteuid() == 0)
-    as_user.insert(as_user.begin(),
-                   {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"});
+  // Root opens any device; the refusals are seen by a plain user.
+  const auto as_user = [&](const std::string& port) {
+    std::vector<std::string> argv = {decode, "--port", port};
+    if (geteuid() == 0)
+      argv.insert(argv.begin(),
+                  {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"});
+    return argv;
+  };
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{decode, "--port", "COM4:"},
-       "COM4: (" + folder + "/COM4): No such device. Plug the " +
+       "COM4: (" + folder + "/unplugged): No such device. Plug the " +
            "receiver in, or link it in the ports folder " + folder + "."},
-      {{decode, "--port", held.device()},
-       held.device() + ": Busy. Another program holds the " +
-           "port, or a program that ended left it locked."},
-      {as_user, locked_out.device() + ": Permission denied. Join the dialout group (sudo " +
-                    "usermod -aG dialout $USER) and log in again."},
+      {{decode, "--port", "COM3:"},
+       "COM3: (" + held.device() + "): Busy. sleep (process " + std::to_string(holder.pid()) +
+           ") holds the port."},
+      {as_user(for_group.device()), for_group.device() + ": Permission denied. Join the " +
+                                        "dialout group (sudo usermod -aG dialout $USER) and " +
+                                        "log in again."},
+      {as_user(for_owner.device()), for_owner.device() + ": Permission denied. The device's " +
+                                        "permissions (root:root 0600) do not let this user " +
+                                        "read and write it."},
   };
   for (const auto& [argv, says] : cases) {
     const ProgramResult result = RunProgram(argv);
@@ -79,7 +130,7 @@ TEST(TavikDecode, PortsThatCannotBeOpenedAreNamedWithTheCauseAndNotListed) {
               std::make_tuple(1, "tavik-decode: Can't open GPS port " + says + "\n"));
   }
   const std::string listed = RunProgram({decode, "--list-ports"}).out;
-  close(holder);
+  holder.Finish(SIGTERM, 5000);
   char device[PATH_MAX];
   ASSERT_NE(realpath(free_port.device().c_str(), device), nullptr);
   EXPECT_EQ(listed.substr(listed.find("\n5\t") + 1),

@@ -36,7 +36,8 @@ const char kDecodeUsage[] =
     "  --count N       stop after N fixes\n"
     "  --list-ports    list the settings and the ports that can be opened now:\n"
     "                  kind<TAB>text, and the device path for ports\n"
-    "  --help          show this help\n";
+    "  --help          show this help\n"
+    "  --version       show the version\n";
 
 namespace {
 
@@ -180,6 +181,7 @@ DecodeCommand ParseDecodeOptions(int argc, char** argv, DecodeOptions* options,
       continue;
     }
     if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) return DecodeCommand::kHelp;
+    if (strcmp(arg, "--version") == 0) return DecodeCommand::kVersion;
     const OptionRow* option = FindOption(arg);
     if (option == nullptr) {
       *error = std::string("unknown option '") + arg + "'";

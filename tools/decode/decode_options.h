@@ -21,7 +21,7 @@ struct DecodeOptions {
 };
 
 // kDecode: files or standard input; kPort: a receiver; kListPorts: the settings and ports.
-enum class DecodeCommand { kDecode, kPort, kListPorts, kHelp, kUsageError };
+enum class DecodeCommand { kDecode, kPort, kListPorts, kHelp, kVersion, kUsageError };
 
 // Fills `options` from argv. On kUsageError `error` names the problem in one line.
 DecodeCommand ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::string* error);

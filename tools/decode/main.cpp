@@ -101,6 +101,9 @@ int main(int argc, char** argv) {
     case DecodeCommand::kHelp:
       fputs(kDecodeUsage, stdout);
       return kExitOk;
+    case DecodeCommand::kVersion:
+      puts("tavik " TAVIK_VERSION);
+      return kExitOk;
     case DecodeCommand::kUsageError:
       fprintf(stderr, "tavik-decode: %s (see --help)\n", error.c_str());
       return kExitUsage;

@@ -33,7 +33,8 @@ const char kUsage[] =
     "  --wait          start the capture only once a program holds the port\n"
     "  --baud B        send bytes no faster than a line of B baud would (default: at once)\n"
     "  --interval MS   time between bursts (default 1000; 0: back to back)\n"
-    "  --help          show this help\n";
+    "  --help          show this help\n"
+    "  --version       show the version\n";
 
 enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
@@ -62,6 +63,9 @@ int ParseOptions(int argc, char** argv, SimOptions* options) {
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     if (arg == "--help" || arg == "-h") {
       fputs(kUsage, stdout);
+      exit(kExitOk);
+    } else if (arg == "--version") {
+      puts("tavik " TAVIK_VERSION);
       exit(kExitOk);
     } else if (arg == "--loop") {
       options->loop = true;
