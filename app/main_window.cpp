@@ -129,7 +129,7 @@ MainWindow::MainWindow(AppState* app, const DialogTemplate& dialog)
 
 void MainWindow::LayOut() {
   FitTemplateToTexts(this, *dialog_, WidestReadouts(app_->display.formats));
-  const int available = screen()->availableGeometry().width();
+  const int available = screen() != nullptr ? screen()->availableGeometry().width() : width();
   one_column_ = width() > available - kFrameAllowance;
   for (QLabel* label : template_labels_)
     label->setHidden(one_column_);
@@ -196,7 +196,8 @@ void MainWindow::PlaceStateLine() {
   const int bottom =
       state_line_->Place(margins.x(), readouts_bottom_ + margins.y(), width() - 2 * margins.x());
   const int wanted = bottom + margins.y();
-  if (height() != wanted) resize(width(), wanted);
+  // A maximised window keeps the size its window manager gave it.
+  if (height() != wanted && !isMaximized() && !isFullScreen()) resize(width(), wanted);
 }
 
 MainWindow::~MainWindow() {
@@ -336,7 +337,6 @@ void MainWindow::StartKeepAwakeTimer() {
   StopTimer();  // one timer kKeepAwakeTimerId at most, as a window timer id is
   keep_awake_timer_ = startTimer(kKeepAwakePeriodMs);
   if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Hold();
-  state_line_->PortInUse();
   link_state_->Started();
 }
 

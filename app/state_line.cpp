@@ -60,12 +60,15 @@ StateLine::StateLine(QWidget* window, AppState* app)
   hint_->setPalette(placeholder);
 }
 
-void StateLine::PortInUse() {
-  port_ = PortDescription(app_->config.text[SETTING_PORT]);
-}
-
 void StateLine::Update(LinkViewState state, int64_t stale_seconds) {
   const ResourceModule& module = app_->module;
+  // Where the port leads is looked up once per Start: the configuration may change
+  // while the link runs, the port in use does not.
+  if (state == VIEW_STOPPED) {
+    port_.clear();
+  } else if (port_.isEmpty()) {
+    port_ = PortDescription(app_->config.text[SETTING_PORT]);
+  }
   parts_.clear();
   switch (state) {
     case VIEW_STOPPED:

@@ -23,11 +23,9 @@ class StateLine {
  public:
   StateLine(QWidget* window, AppState* app);
 
-  // Takes the port of the configuration as the one in use, for as long as the link is
-  // open or being opened.
-  void PortInUse();
   // Composes the line from the link's state and the recording, and shows or hides the
-  // hint. Place() lays the new words out.
+  // hint; the configuration's port is the one in use from the first state after Stopped
+  // on. Place() lays the new words out.
   void Update(LinkViewState state, int64_t stale_seconds);
   // Lays the line (and the hint while it shows) out from `top` across `width` pixels;
   // returns the y just below them.

@@ -73,7 +73,8 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   EXPECT_EQ(told, "Can't open GPS port\nCOM1: (" + folder +
                       "/COM1): No such device. Plug the receiver in, or link "
                       "it in the ports folder " +
-                      folder + ".");
+                      folder + ".")
+      << told.toStdString();
   EXPECT_EQ(app_.menu_state, -19);
   EXPECT_FALSE(window_->KeepAwakeTimerRunning());
   auto receiver = AddReceiver(1);
