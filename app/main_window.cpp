@@ -195,9 +195,12 @@ void MainWindow::PlaceStateLine() {
   const QRect margins = DialogRectToPixels(DialogUnitsUsed(this), kMarginUnits, kRowGapUnits, 0, 0);
   const int bottom =
       state_line_->Place(margins.x(), readouts_bottom_ + margins.y(), width() - 2 * margins.x());
+  // The height follows the line's words, not a person's resizing; a maximised window
+  // keeps the size its window manager gave it.
   const int wanted = bottom + margins.y();
-  // A maximised window keeps the size its window manager gave it.
-  if (height() != wanted && !isMaximized() && !isFullScreen()) resize(width(), wanted);
+  if (wanted == placed_height_ || isMaximized() || isFullScreen()) return;
+  placed_height_ = wanted;
+  resize(width(), wanted);
 }
 
 MainWindow::~MainWindow() {
@@ -228,6 +231,9 @@ bool MainWindow::Dispatch(QEvent* event) {
       return true;
     case QEvent::Show:
       KeepOnScreen(this);
+      return false;
+    case QEvent::Resize:  // the state line spans the window's width
+      if (state_line_) PlaceStateLine();
       return false;
     case QEvent::Timer:
       OnTimer(static_cast<QTimerEvent*>(event)->timerId());

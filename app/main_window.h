@@ -68,6 +68,7 @@ class MainWindow : public QWidget, public CommandShell {
   QList<QLabel*> readout_names_;    // one per read-out, shown in one column
   bool one_column_ = false;
   int readouts_bottom_ = 0;  // y below the read-outs
+  int placed_height_ = 0;    // the height the state line last asked for
   std::unique_ptr<StateLine> state_line_;
   int keep_awake_timer_ = 0;  // Qt's id of timer kKeepAwakeTimerId; 0 while stopped
   bool told_display_off_unavailable_ = false;  // said once per run, not at every try
