@@ -30,14 +30,22 @@ QString LinkStateView::Text(uint32_t id) const {
   return own != nullptr ? QString::fromUtf16(own->text, own->length) : QString();
 }
 
+void LinkStateView::Connecting() {
+  state_ = VIEW_CONNECTING;
+  window_->setWindowTitle(caption_);
+}
+
 void LinkStateView::Started() {
   open_ = true;
+  state_ = VIEW_WAITING;
   opened_ms_ = MonotonicMs();
   window_->setWindowTitle(caption_);
 }
 
 void LinkStateView::Stopped() {
-  if (!open_) return;
+  const bool was_open = open_ || state_ == VIEW_CONNECTING;
+  state_ = VIEW_STOPPED;
+  if (!was_open) return;
   open_ = false;
   Show(false, Text(IDS_NOT_LIVE));
 }
@@ -48,17 +56,25 @@ void LinkStateView::Check() {
   const int64_t last_fix = app_->display.last_fix_ms.load();
   const LinkLiveness liveness = LinkLivenessAt(
       MonotonicMs(), opened_ms_, SerialLinkLastBytesMs(&app_->port.link), last_fix, &stale_ms);
+  stale_seconds_ = stale_ms / kMsPerSecond;
   switch (liveness) {
     case LINK_LIVE:
       // Right after Start the read-outs still show the values of before: they are
       // live again only once a fix has come on this link.
-      if (last_fix >= opened_ms_) Show(true, QString());
+      if (last_fix >= opened_ms_) {
+        state_ = VIEW_LIVE;
+        Show(true, QString());
+      } else {
+        state_ = VIEW_WAITING;
+      }
       break;
     case LINK_NO_DATA:
-      Show(false, Text(IDS_NO_DATA_FOR).arg(stale_ms / kMsPerSecond));
+      state_ = VIEW_NO_DATA;
+      Show(false, Text(IDS_NO_DATA_FOR).arg(stale_seconds_));
       break;
     case LINK_NO_POSITION:
-      Show(false, Text(IDS_NO_POSITION_FOR).arg(stale_ms / kMsPerSecond));
+      state_ = VIEW_NO_POSITION;
+      Show(false, Text(IDS_NO_POSITION_FOR).arg(stale_seconds_));
       break;
   }
 }

@@ -17,6 +17,7 @@
 #include "app/resource_module.h"
 #include "app/single_instance.h"
 #include "app/system_translations.h"
+#include "app/touch_style.h"
 #include "app/wayland_platform.h"
 #include "app/window_messages.h"
 
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("org.tavik.tavik"));
   QApplication::setQuitOnLastWindowClosed(false);
   InstallSystemTranslations(&application);
+  UseTouchSizedTargets();
   // A logout, shutdown or kill closes the recording and saves, without asking. The
   // handlers are in place before any window of ours exists, so whoever sees one can
   // count on them; the pipe is read only inside an event loop.

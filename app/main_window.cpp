@@ -1,7 +1,10 @@
 #include "app/main_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -9,6 +12,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QTimerEvent>
 #include <cstring>
 
@@ -24,6 +29,27 @@
 #include "platform/wide_format.h"
 
 namespace {
+
+// The read-outs in the order the template lists them, with the names screen readers
+// (and the one-column layout) give them.
+constexpr int kReadoutIds[] = {IDC_TIME,      IDC_ALTITUDE, IDC_LATITUDE,
+                               IDC_LONGITUDE, IDC_NORTHING, IDC_EASTING};
+constexpr uint32_t kReadoutNameIds[] = {IDS_TIME_NAME,      IDS_ALTITUDE_NAME, IDS_LATITUDE_NAME,
+                                        IDS_LONGITUDE_NAME, IDS_NORTHING_NAME, IDS_EASTING_NAME};
+// In dialog units, as the template spaces its rows: the margin, a field's height and
+// the gap between rows.
+constexpr int kMarginUnits = 5;
+constexpr int kFieldHeightUnits = 15;
+constexpr int kRowGapUnits = 5;
+// Room left for a window manager's frame when deciding whether the template fits.
+constexpr int kFrameAllowance = 16;
+
+// Screen readers see the main window as a frame (a top-level window), not as the
+// filler a plain widget would be.
+QAccessibleInterface* MainWindowAccessible(const QString&, QObject* object) {
+  auto* window = dynamic_cast<MainWindow*>(object);
+  return window != nullptr ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
+}
 
 void SetReadoutText(WindowHandle window, int id, const char16_t* text, void*) {
   auto* widget = qobject_cast<QWidget*>(ObjectOf(window));
@@ -59,7 +85,8 @@ ControlTexts WidestReadouts(const ReadoutFormats& formats) {
 MainWindow::MainWindow(AppState* app, const DialogTemplate& dialog)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      app_(app) {
+      app_(app),
+      dialog_(&dialog) {
   // The icon comes from the program itself, whatever language module is in use. Its
   // resources sit in a static library, which registers them only when asked.
   Q_INIT_RESOURCE(icons);
@@ -69,13 +96,111 @@ MainWindow::MainWindow(AppState* app, const DialogTemplate& dialog)
   }
   setWindowIcon(icon);
   BuildFromTemplate(this, dialog);
+  template_labels_ = findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
   for (QLineEdit* readout : findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
     readout->installEventFilter(this);
     readout->setContextMenuPolicy(Qt::NoContextMenu);
   }
+  for (size_t i = 0; i < std::size(kReadoutIds); ++i) {
+    auto* readout = FindControlAs<QLineEdit>(this, kReadoutIds[i]);
+    auto* name = new QLabel(WindowString(app_->module, kReadoutNameIds[i]), this);
+    name->setBuddy(readout);
+    name->hide();
+    readout_names_ << name;
+    if (readout != nullptr) readout->setAccessibleName(name->text());
+  }
   link_state_ = std::make_unique<LinkStateView>(this, app_);
+  setAccessibleName(link_state_->caption());
+  static const bool accessible_as_frame = [] {
+    QAccessible::installFactory(MainWindowAccessible);
+    return true;
+  }();
+  (void)accessible_as_frame;
+  // An interface made while the window was still a plain widget would stay a filler.
+  if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(this);
+      made != nullptr && made->role() != QAccessible::Window) {
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+  }
   InitMainWindowState(app_, HandleOf(this));
-  FitTemplateToTexts(this, dialog, WidestReadouts(app_->display.formats));
+  state_line_ = std::make_unique<StateLine>(this, app_);
+  LayOut();
+  RefreshStateLine();
+}
+
+void MainWindow::LayOut() {
+  FitTemplateToTexts(this, *dialog_, WidestReadouts(app_->display.formats));
+  const int available = screen() != nullptr ? screen()->availableGeometry().width() : width();
+  one_column_ = width() > available - kFrameAllowance;
+  for (QLabel* label : template_labels_)
+    label->setHidden(one_column_);
+  for (QLabel* name : readout_names_)
+    name->setHidden(!one_column_);
+  if (one_column_) {
+    LayOutOneColumn(available);
+  } else {
+    readouts_bottom_ = 0;
+    for (const int id : kReadoutIds) {
+      if (const QWidget* readout = FindControl(this, id))
+        readouts_bottom_ = qMax(readouts_bottom_, readout->geometry().bottom() + 1);
+    }
+  }
+  PlaceStateLine();
+}
+
+// Each read-out beside its name where both fit the screen's width, else below it; the
+// window takes the screen's width (less a window manager's frame, once shown).
+void MainWindow::LayOutOneColumn(int available_width) {
+  const DialogUnits units = DialogUnitsUsed(this);
+  const QRect spacing = DialogRectToPixels(units, kMarginUnits, kRowGapUnits, 0, kFieldHeightUnits);
+  const int margin = spacing.x(), row_gap = spacing.y(), field_height = spacing.height();
+  const ControlTexts widest = WidestReadouts(app_->display.formats);
+  int name_width = 0, field_width = 0;
+  for (size_t i = 0; i < std::size(kReadoutIds); ++i) {
+    name_width = qMax(
+        name_width, readout_names_[i]->fontMetrics().horizontalAdvance(readout_names_[i]->text()));
+    QWidget* readout = FindControl(this, kReadoutIds[i]);
+    if (readout == nullptr) continue;
+    // The frame and margins around the text, and the cursor a line edit draws after it.
+    const int around = readout->width() - TextAreaWidth(readout) + 1;
+    for (const QString& text : widest.value(kReadoutIds[i]))
+      field_width = qMax(field_width, readout->fontMetrics().horizontalAdvance(text) + around);
+  }
+  const bool beside = 3 * margin + name_width + field_width <= available_width - kFrameAllowance;
+  int y = margin;
+  for (size_t i = 0; i < std::size(kReadoutIds); ++i) {
+    QLabel* name = readout_names_[i];
+    QWidget* readout = FindControl(this, kReadoutIds[i]);
+    if (beside) {
+      name->setGeometry(margin, y, name_width, field_height);
+      if (readout != nullptr)
+        readout->setGeometry(2 * margin + name_width, y, field_width, field_height);
+    } else {
+      name->setGeometry(margin, y, available_width - 2 * margin, name->sizeHint().height());
+      y += name->height();
+      if (readout != nullptr) readout->setGeometry(margin, y, field_width, field_height);
+    }
+    y += field_height + row_gap;
+  }
+  readouts_bottom_ = y - row_gap;
+  resize(available_width, height());
+}
+
+void MainWindow::RefreshStateLine() {
+  state_line_->Update(link_state_->state(), link_state_->stale_seconds());
+  PlaceStateLine();
+}
+
+// Below the read-outs across the window, which grows or shrinks to hold it.
+void MainWindow::PlaceStateLine() {
+  const QRect margins = DialogRectToPixels(DialogUnitsUsed(this), kMarginUnits, kRowGapUnits, 0, 0);
+  const int bottom =
+      state_line_->Place(margins.x(), readouts_bottom_ + margins.y(), width() - 2 * margins.x());
+  // The height follows the line's words, not a person's resizing; a maximised window
+  // keeps the size its window manager gave it.
+  const int wanted = bottom + margins.y();
+  if (wanted == placed_height_ || isMaximized() || isFullScreen()) return;
+  placed_height_ = wanted;
+  resize(width(), wanted);
 }
 
 MainWindow::~MainWindow() {
@@ -102,7 +227,14 @@ bool MainWindow::Dispatch(QEvent* event) {
       return true;
     case kCommandEvent:
       RunCommand(app_, this, CommandIdOf(*static_cast<WindowMessageEvent*>(event)));
+      RefreshStateLine();
       return true;
+    case QEvent::Show:
+      KeepOnScreen(this);
+      return false;
+    case QEvent::Resize:  // the state line spans the window's width
+      if (state_line_) PlaceStateLine();
+      return false;
     case QEvent::Timer:
       OnTimer(static_cast<QTimerEvent*>(event)->timerId());
       return true;
@@ -130,11 +262,13 @@ bool MainWindow::Dispatch(QEvent* event) {
       FixDisplayRefresh(&app_->display, HandleOf(this), static_cast<uint32_t>(message->wparam()),
                         SetReadoutText, nullptr);
       link_state_->Check();
+      RefreshStateLine();
       return true;
     }
     case kRecordingFailedEvent: {
       const auto* message = static_cast<WindowMessageEvent*>(event);
       ShowRecordingFailed(static_cast<int>(message->wparam()), message->lparam());
+      RefreshStateLine();
       return true;
     }
     default:
@@ -160,6 +294,7 @@ void MainWindow::OnTimer(int timer_id) {
   ResetSystemIdleTimer();
   if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Tick();
   link_state_->Check();
+  RefreshStateLine();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -196,8 +331,12 @@ bool MainWindow::AskQuestion(const char16_t* text) {
 }
 
 int MainWindow::PromptSaveFile(char16_t* path, int capacity) {
-  return PromptSaveFileName(this, app_->strings.save_filter, app_->strings.save_filter_length, path,
-                            capacity);
+  const QString proposed =
+      ProposedRecordingPath(QString::fromUtf16(app_->recording_path),
+                            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+                            QDir::homePath(), QDateTime::currentDateTime());
+  return PromptSaveFileName(this, proposed, app_->strings.save_filter,
+                            app_->strings.save_filter_length, path, capacity);
 }
 
 void MainWindow::StartKeepAwakeTimer() {

@@ -55,6 +55,22 @@ const StringResource kBuiltinStrings[kStringCount] = {
                u"Permission denied. The device's permissions (%1) do not let this user read "
                u"and write it."),
     MakeString(IDS_OPEN_CAUSE_BUSY_HOLDER, u"Busy. %1 (process %2) holds the port."),
+    MakeString(IDS_MENU_HINT, u"Click or press Shift+F10 for the menu"),
+    MakeString(IDS_STATE_STOPPED, u"Stopped"),
+    MakeString(IDS_STATE_CONNECTING, u"Connecting to %1\u2026"),
+    MakeString(IDS_STATE_WAITING, u"Waiting for the first fix"),
+    MakeString(IDS_STATE_LIVE, u"Live"),
+    MakeString(IDS_STATE_NO_DATA, u"No data from the receiver for %1 s"),
+    MakeString(IDS_STATE_NO_POSITION, u"Data without a position for %1 s"),
+    MakeString(IDS_STATE_RECORDING, u"Recording %1, waypoints: %2"),
+    MakeString(IDS_STATE_RECORDING_FAILED, u"Recording stopped, %1 keeps %2 waypoints"),
+    MakeString(IDS_STATE_LINE_NAME, u"Status"),
+    MakeString(IDS_TIME_NAME, u"UTC time"),
+    MakeString(IDS_ALTITUDE_NAME, u"Altitude"),
+    MakeString(IDS_LATITUDE_NAME, u"Latitude"),
+    MakeString(IDS_LONGITUDE_NAME, u"Longitude"),
+    MakeString(IDS_NORTHING_NAME, u"UTM northing"),
+    MakeString(IDS_EASTING_NAME, u"UTM easting"),
 };
 
 const StringResource* FindBuiltinString(uint32_t id) {

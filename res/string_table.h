@@ -53,13 +53,35 @@ enum OpenDetailStringId : uint32_t {
   IDS_OPEN_CAUSE_BUSY_HOLDER = 291,  // %1: the program, %2: its process id
 };
 
+// What the main window says about itself: the menu hint shown before the first fix,
+// the state line below the read-outs and the names screen readers give the read-outs.
+// "%1" and "%2" are filled in as each comment says.
+enum WindowStateStringId : uint32_t {
+  IDS_MENU_HINT = 310,
+  IDS_STATE_STOPPED = 311,
+  IDS_STATE_CONNECTING = 312,  // %1: the port and the source it leads to
+  IDS_STATE_WAITING = 313,
+  IDS_STATE_LIVE = 314,
+  IDS_STATE_NO_DATA = 315,           // %1: seconds
+  IDS_STATE_NO_POSITION = 316,       // %1: seconds
+  IDS_STATE_RECORDING = 317,         // %1: the file's name, %2: its waypoints
+  IDS_STATE_RECORDING_FAILED = 318,  // %1: the file's name, %2: the waypoints it keeps
+  IDS_STATE_LINE_NAME = 320,
+  IDS_TIME_NAME = 321,
+  IDS_ALTITUDE_NAME = 322,
+  IDS_LATITUDE_NAME = 323,
+  IDS_LONGITUDE_NAME = 324,
+  IDS_NORTHING_NAME = 325,
+  IDS_EASTING_NAME = 326,
+};
+
 struct StringResource {
   uint32_t id;
   const char16_t* text;  // may hold embedded NULs (212); `length` counts them
   uint32_t length;
 };
 
-inline constexpr int kStringCount = 34;
+inline constexpr int kStringCount = 50;
 extern const StringResource kBuiltinStrings[kStringCount];
 
 // The program's own string `id`, or null.

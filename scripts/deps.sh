@@ -7,7 +7,8 @@ build_packages=(cmake g++ make pkg-config qt6-base-dev libxcb1-dev libxcb-dpms0-
 run_packages=(qt6-translations-l10n qt6-wayland)
 test_packages=(ccache libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
   socat xvfb xdotool xclip xprintidle x11-utils gpsbabel locales dbus time
-  util-linux dpkg-dev file desktop-file-utils appstream python3-dbusmock weston qt6-wayland gpsd)
+  util-linux dpkg-dev file desktop-file-utils appstream python3-dbusmock weston qt6-wayland gpsd
+  python3-pyatspi at-spi2-core)
 
 case "${1:-test}" in
   build) wanted=("${build_packages[@]}") ;;

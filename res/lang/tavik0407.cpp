@@ -63,6 +63,22 @@ constexpr StringResource kStrings[] = {
     MakeString(IDS_NO_DATA_FOR, u"keine Daten vom Empf\u00e4nger seit %1 s"),
     MakeString(IDS_NO_POSITION_FOR, u"Daten ohne Position seit %1 s"),
     MakeString(IDS_NOT_LIVE, u"angehalten, nicht aktuell"),
+    MakeString(IDS_MENU_HINT, u"F\u00fcr das Men\u00fc klicken oder Umschalt+F10 dr\u00fccken"),
+    MakeString(IDS_STATE_STOPPED, u"Angehalten"),
+    MakeString(IDS_STATE_CONNECTING, u"Verbinde mit %1\u2026"),
+    MakeString(IDS_STATE_WAITING, u"Warte auf die erste Position"),
+    MakeString(IDS_STATE_LIVE, u"Aktuell"),
+    MakeString(IDS_STATE_NO_DATA, u"Keine Daten vom Empf\u00e4nger seit %1 s"),
+    MakeString(IDS_STATE_NO_POSITION, u"Daten ohne Position seit %1 s"),
+    MakeString(IDS_STATE_RECORDING, u"Aufzeichnung %1, Wegpunkte: %2"),
+    MakeString(IDS_STATE_RECORDING_FAILED, u"Aufzeichnung angehalten, %1 beh\u00e4lt %2 Wegpunkte"),
+    MakeString(IDS_STATE_LINE_NAME, u"Status"),
+    MakeString(IDS_TIME_NAME, u"UTC-Zeit"),
+    MakeString(IDS_ALTITUDE_NAME, u"H\u00f6he"),
+    MakeString(IDS_LATITUDE_NAME, u"Breite"),
+    MakeString(IDS_LONGITUDE_NAME, u"L\u00e4nge"),
+    MakeString(IDS_NORTHING_NAME, u"UTM-Nordwert"),
+    MakeString(IDS_EASTING_NAME, u"UTM-Ostwert"),
 };
 
 constexpr TemplateTexts kTexts = {

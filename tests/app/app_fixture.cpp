@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -46,13 +47,16 @@ void AnswerNextMessageBox(const QString& button, QString* text) {
   });
 }
 
-void AnswerNextFileDialog(const QString& name, QStringList* filters) {
+void AnswerNextFileDialog(const QString& name, QStringList* filters, QString* proposed) {
   WhenShown([=](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     if (dialog == nullptr) return;
     if (filters != nullptr) *filters = dialog->nameFilters();
+    auto* name_edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (proposed != nullptr)
+      *proposed = dialog->directory().absolutePath() + '/' + name_edit->text();
     if (name.isEmpty()) return dialog->reject();
-    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+    name_edit->setText(name);
     QMetaObject::invokeMethod(dialog, "accept");
   });
 }
@@ -96,6 +100,14 @@ void AppWindowTest::TearDown() {
 
 QString AppWindowTest::Readout(int id) const {
   return FindControlAs<QLineEdit>(window_.get(), id)->text();
+}
+
+QString AppWindowTest::State() const {
+  return window_->findChild<QLabel*>(QStringLiteral("state"))->accessibleDescription();
+}
+
+bool AppWindowTest::HintShows() const {
+  return !window_->findChild<QLabel*>(QStringLiteral("hint"))->isHidden();
 }
 
 QList<int> AppWindowTest::EnabledMenuCommands() {

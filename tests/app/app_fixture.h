@@ -25,7 +25,9 @@ void WhenShown(std::function<void(QWidget*)> act);
 // gets what it says, its main text and the informative one on lines of their own.
 void AnswerNextMessageBox(const QString& button, QString* text = nullptr);
 // Types `name` into the next file dialog and accepts it; an empty name cancels.
-void AnswerNextFileDialog(const QString& name, QStringList* filters = nullptr);
+// `proposed` gets the folder and name it opened with.
+void AnswerNextFileDialog(const QString& name, QStringList* filters = nullptr,
+                          QString* proposed = nullptr);
 
 // A receiver on a pseudo-terminal, linked in the ports folder as COMn; when it goes,
 // the entry leads nowhere again, as an unplugged receiver's does.
@@ -63,6 +65,9 @@ class AppWindowTest : public testing::Test {
     return std::make_unique<FakeReceiver>(&ports_, n);
   }
   QString Readout(int id) const;
+  // What the state line says, its parts joined by " \u00b7 ", as screen readers get it.
+  QString State() const;
+  bool HintShows() const;
   QList<int> EnabledMenuCommands();  // of the context menu as it now pops up
   void Command(uint32_t id);         // as a chosen menu item delivers it
 

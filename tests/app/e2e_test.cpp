@@ -194,6 +194,57 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
   EXPECT_NE(alone.err.find("tavik-decode --port COM1: --gpx FILE"), std::string::npos);
 }
 
+// A screen reader finds the window as the frame "GPS" and reads each read-out by its
+// name, letter for letter what tavik-decode shows, and the state line beside them; the
+// accessibility bus ends with the desktop session.
+TEST(EndToEnd, AScreenReaderReadsTheReadOutsByName) {
+  SKIP_WITHOUT_SHARED_DATA();
+  for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/dbus-run-session",
+                           "/usr/libexec/at-spi-bus-launcher"})
+    if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
+  if (RunProgram({"/usr/bin/python3", "-c", "import pyatspi"}).exit_status != 0)
+    GTEST_SKIP() << "needs python3-pyatspi";
+  const std::string capture = SharedDataPath("nmea/telit-pls83-w.log");
+  const auto readouts = LastReadouts(capture);
+  ASSERT_EQ(readouts.size(), 6u);
+  std::string expected;
+  for (const std::string& text : readouts)
+    expected += (expected.empty() ? "" : "\t") + text;
+  TempDir home, runtime;
+  BackgroundProgram xvfb(
+      {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+  ASSERT_TRUE(PollUntil([&] { return xvfb.OutputSoFar().find('\n') != std::string::npos; }, 20000));
+  const std::string output = xvfb.OutputSoFar();
+  const auto session = OwnSession(home, runtime, ":" + output.substr(0, output.find('\n')), "");
+  BackgroundProgram sim(
+      {BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture, "--interval", "20", "--wait"});
+  ASSERT_TRUE(
+      PollUntil([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10000));
+
+  const ProgramResult read =
+      RunProgram({"/usr/bin/dbus-run-session", "--", "/usr/bin/python3",
+                  TAVIK_SOURCE_DIR "/tests/app/readouts_atspi.py", BinPath("tavik"), expected});
+  ASSERT_EQ(read.exit_status, 0) << read.err;
+  std::vector<std::string> shown;
+  std::string status, line;
+  std::vector<pid_t> bus_processes;
+  for (std::istringstream in(read.out); std::getline(in, line);) {
+    const size_t tab = line.find('\t');
+    if (line.rfind("at-spi ", 0) == 0) {
+      bus_processes.push_back(std::stoi(line.substr(7)));
+    } else if (tab != std::string::npos && line.substr(0, tab) == "Status") {
+      status = line.substr(tab + 1);
+    } else if (tab != std::string::npos) {
+      shown.push_back(line.substr(tab + 1));
+    }
+  }
+  EXPECT_EQ(shown, readouts) << read.out;
+  EXPECT_EQ(status.rfind("Live \u00b7 COM1: /dev/pts/", 0), 0u) << status;
+  EXPECT_FALSE(bus_processes.empty()) << "tavik spoke through the accessibility bus";
+  for (const pid_t pid : bus_processes)
+    EXPECT_TRUE(PollUntil([pid] { return kill(pid, 0) != 0; }, 10000)) << "left running: " << pid;
+}
+
 // On Wayland the window comes up natively, with no X server at all; a second start only
 // brings the first forward, and the first saves its configuration when ended.
 TEST(EndToEnd, OnWaylandTheWindowComesUpNativelyOncePerUser) {

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "app/touch_style.h"
+
 int main(int argc, char** argv) {
   unsetenv("QT_QPA_PLATFORMTHEME");  // a desktop theme could bring a native file dialog
   unsetenv("WAYLAND_DISPLAY");       // these suites drive X11 windows
@@ -15,5 +17,6 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tavik"));
+  UseTouchSizedTargets();  // as the program does
   return RUN_ALL_TESTS();
 }

@@ -2,12 +2,19 @@
 // read-outs and how they fit, and what the window says when a link fails or goes stale.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QStyle>
 #include <filesystem>
 
 #include "app/commands.h"
+#include "app/context_menu.h"
+#include "app/dialogs.h"
 #include "app/template_builder.h"
 #include "app/window_messages.h"
 #include "tests/app/app_fixture.h"
@@ -18,6 +25,11 @@
 namespace {
 
 const QList<int> kInitialMenu{603, 605, 606, 607, 610};
+// The widest texts of each read-out, from the time to the easting, in both languages.
+// clang-format off
+const QStringList kWidest[] = {{"235959.999"}, {"-9999.9m", "99999.9m"}, {" 90.0000N", " 90.0000S"},
+    {"179.9999E", "179.9999W", "179.9999O"}, {"-9999.999km", "9999.999km"}, {" 999.999km"}};
+// clang-format on
 
 // Start, record, stop and quit as a session goes, with the menu each step leaves.
 // Read-outs that are not live look stale and keep their last values, and the title
@@ -47,6 +59,13 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
     return false;
   };
   EXPECT_EQ(EnabledMenuCommands(), kInitialMenu);
+  // Until the first fix a hint, drawn as a placeholder, says how to reach the menu.
+  const QLabel* hint = window_->findChild<QLabel*>("hint");
+  EXPECT_EQ(hint->text(), "Click or press Shift+F10 for the menu");
+  EXPECT_EQ(hint->palette().color(QPalette::WindowText),
+            hint->palette().color(QPalette::PlaceholderText));
+  EXPECT_TRUE(HintShows());
+  EXPECT_EQ(State(), "Stopped");
   const QString folder = QString::fromStdString(ports_.folder());
   QString told;  // the defaulted record names COM1:, which leads nowhere yet
   AnswerNextMessageBox("OK", &told);
@@ -61,8 +80,12 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   Command(IDM_START);
   EXPECT_EQ(EnabledMenuCommands(), (QList<int>{604, 605, 606, 607, 610}));
   EXPECT_TRUE(window_->KeepAwakeTimerRunning());
+  const QString port = "COM1: " + QString::fromStdString(receiver->pty.device());
+  EXPECT_EQ(State(), "Waiting for the first fix \u00b7 " + port);
   receiver->Send(GgaLine(0));
   ASSERT_TRUE(WaitUntil([&] { return all_stale(false) && !Readout(IDC_EASTING).isEmpty(); }));
+  EXPECT_EQ(State(), "Live \u00b7 " + port);
+  EXPECT_FALSE(HintShows());
   QStringList shown;
   for (int id = IDC_TIME; id <= IDC_LONGITUDE; ++id)
     shown << Readout(id);
@@ -70,6 +93,9 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   ASSERT_TRUE(
       act_until([&] { receiver->Send(no_position); }, "^GPS \u2013 data without a position for "));
   EXPECT_TRUE(all_stale(true));
+  EXPECT_TRUE(State().contains(QRegularExpression("^Data without a position for \\d+ s \u00b7 " +
+                                                  QRegularExpression::escape(port) + "$")))
+      << State().toStdString();
   EXPECT_EQ(Readout(IDC_LATITUDE), shown[2]);
   EXPECT_TRUE(act_until([&] { receiver->Send(GgaLine(0)); }, "^GPS$"));
   EXPECT_TRUE(all_stale(false));
@@ -78,10 +104,21 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   EXPECT_FALSE(window_->KeepAwakeTimerRunning());
   EXPECT_TRUE(all_stale(true));
   EXPECT_EQ(window_->windowTitle(), "GPS \u2013 stopped, not live");
+  EXPECT_EQ(State(), "Stopped");
 
-  AnswerNextFileDialog(QString());  // cancelled: nothing changes
+  // The first recording is proposed in the documents folder, named by the time.
+  const QRegularExpression proposed_name("/tavik-\\d{4}-\\d\\d-\\d\\d-\\d{4}\\.gpx$");
+  const std::string documents = files_.File("Documents");
+  std::filesystem::create_directory(documents);
+  ASSERT_TRUE(WriteWholeFile(ports_.config_home() + "/user-dirs.dirs",
+                             "XDG_DOCUMENTS_DIR=\"" + documents + "\"\n"));
+  QString proposed;
+  AnswerNextFileDialog(QString(), nullptr, &proposed);  // cancelled: nothing changes
   Command(IDM_RECORD);
   EXPECT_EQ(app_.menu_state, -19);
+  EXPECT_TRUE(proposed.startsWith(QString::fromStdString(documents) + "/tavik-") &&
+              proposed.contains(proposed_name))
+      << proposed.toStdString();
   Command(IDM_START);
   const std::string first = files_.File("first"), second = files_.File("second.gpx");
   QStringList filters;
@@ -92,12 +129,19 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   for (int s = 1; s <= 3; ++s)
     receiver->Send(GgaLine(s));
   ASSERT_TRUE(WaitUntil([this] { return Readout(IDC_TIME) == "123522.000"; }));
-  AnswerNextFileDialog(QString::fromStdString(second));
+  EXPECT_TRUE(WaitUntil([&] { return State().endsWith(" \u00b7 Recording first, waypoints: 3"); }))
+      << State().toStdString();
+  AnswerNextFileDialog(QString::fromStdString(second), nullptr, &proposed);
   Command(IDM_RECORD);  // the first file is closed, whole, named as typed
   EXPECT_EQ(ReadFinishedGpx(first).size(), 3u);
+  EXPECT_TRUE(proposed.startsWith(QString::fromStdString(files_.path()) + "/tavik-") &&
+              proposed.contains(proposed_name))
+      << "beside the last recording: " << proposed.toStdString();
   receiver.reset();
   ASSERT_TRUE(act_until([] {}, "^GPS \u2013 no data from the receiver for "));
   EXPECT_TRUE(all_stale(true));
+  EXPECT_TRUE(State().startsWith("No data from the receiver for ")) << State().toStdString();
+  EXPECT_TRUE(State().endsWith(port + " \u00b7 Recording second.gpx, waypoints: 0"));
 
   QString asked;
   window_->calls.clear();
@@ -127,11 +171,6 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
 // fit their fields in both languages at the desktop's font and at 14 pt (and the
 // suite runs again at QT_SCALE_FACTOR=2).
 TEST_F(AppWindowTest, ReadOutsAndLabelsShowTheirWidestTextsWhole) {
-  // By read-out, from the time to the easting.
-  // clang-format off
-  const QStringList widest[] = {{"235959.999"}, {"-9999.9m", "99999.9m"}, {" 90.0000N", " 90.0000S"},
-      {"179.9999E", "179.9999W", "179.9999O"}, {"-9999.999km", "9999.999km"}, {" 999.999km"}};
-  // clang-format on
   const QFont desktop = QApplication::font();
   for (const uint16_t language : {0x0409, 0x0407}) {
     for (const int point_size : {desktop.pointSize(), 14}) {
@@ -148,15 +187,115 @@ TEST_F(AppWindowTest, ReadOutsAndLabelsShowTheirWidestTextsWhole) {
               << language << " " << point_size << " " << text.toStdString();
         };
         for (int id = IDC_TIME; id <= IDC_EASTING; ++id)
-          for (const QString& text : widest[id - IDC_TIME])
+          for (const QString& text : kWidest[id - IDC_TIME])
             fits(FindControl(&window, id), text);
         for (const QLabel* label : window.findChildren<QLabel*>())
-          fits(label, label->text());
+          if (!label->isHidden() && !label->wordWrap()) fits(label, label->text());
       }
       ReleaseAppState(&app);
     }
   }
   QApplication::setFont(desktop);
+}
+
+// What a person sees on this screen (the suite runs again on a 360x720 phone screen at
+// 144 dpi, and on 720x1440 scaled twice): every window whole on it; each read-out's
+// widest text whole, measured with its own font inside its frame; menu rows and
+// buttons a finger can hit; the template's rows only where they fit the screen's width.
+TEST_F(AppWindowTest, EveryWindowOpensWhollyOnThisScreen) {
+  const QRect screen = window_->screen()->availableGeometry();
+  const auto on_screen = [&](const QWidget* shown, const char* what) {
+    const QRect at = shown->frameGeometry();
+    EXPECT_TRUE(screen.contains(at))
+        << what << " at " << at.x() << "," << at.y() << " " << at.width() << "x" << at.height()
+        << " on " << screen.width() << "x" << screen.height();
+  };
+  const auto finger_sized = [](const QWidget* shown, const char* what) {
+    for (const QPushButton* button : shown->findChildren<QPushButton*>()) {
+      if (!button->isVisible()) continue;
+      EXPECT_GE(button->height(), 40) << what << " " << button->text().toStdString();
+    }
+  };
+  for (const uint16_t language : {0x0409, 0x0407}) {
+    AppState app;
+    app.module = ChooseResourceModule(BinPath("tavik"), language, language);
+    ASSERT_EQ(LoadAppStrings(app.module, &app.strings), 1);
+    {
+      MainWindow window(&app, *FindDialog(app.module.tables, IDD_MAIN));
+      window.show();
+      ASSERT_TRUE(WaitUntil([&] { return window.isVisible(); }));
+      on_screen(&window, "main window");
+      // No template fits 300 pixels; any fits a desktop's screen.
+      if (screen.width() < 300) {
+        EXPECT_TRUE(window.OneColumn()) << screen.width();
+      } else if (screen.width() >= 800) {
+        EXPECT_FALSE(window.OneColumn()) << screen.width();
+      }
+      for (int id = IDC_TIME; id <= IDC_EASTING; ++id) {
+        const auto* readout = FindControlAs<QLineEdit>(&window, id);
+        const int frame = readout->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        // QLineEdit keeps 2 pixels free beside its text and draws a 1-pixel cursor.
+        const int room = readout->contentsRect().width() - 2 * frame - 2 * 2 - 1;
+        for (const QString& text : kWidest[id - IDC_TIME])
+          EXPECT_LE(QFontMetrics(readout->font()).horizontalAdvance(text), room)
+              << language << " " << text.toStdString();
+        EXPECT_TRUE(window.rect().contains(readout->geometry())) << id;
+      }
+      for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->isHidden()) continue;
+        EXPECT_TRUE(window.rect().contains(label->geometry())) << label->text().toStdString();
+        if (!label->wordWrap()) {
+          EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()),
+                    label->contentsRect().width())
+              << label->text().toStdString();
+        }
+      }
+    }
+    ReleaseAppState(&app);
+  }
+
+  std::unique_ptr<QMenu> menu(BuildContextMenu(app_.module, app_.menu_state, window_.get()));
+  menu->popup(window_->mapToGlobal(window_->rect().bottomRight()));
+  ASSERT_TRUE(WaitUntil([&] { return menu->isVisible(); }));
+  on_screen(menu.get(), "menu");
+  for (QAction* action : menu->actions())
+    EXPECT_GE(menu->actionGeometry(action).height(), 40) << action->text().toStdString();
+  menu->close();
+  // The error box with the longest text, "Really quit?" and the file chooser.
+  for (const uint32_t command : {IDM_START, IDM_EXIT, IDM_RECORD}) {
+    bool seen = false;
+    WhenShown([&](QWidget* modal) {
+      seen = true;
+      on_screen(modal, modal->metaObject()->className());
+      finger_sized(modal, modal->metaObject()->className());
+      QMetaObject::invokeMethod(modal, "reject");
+    });
+    Command(command);
+    EXPECT_TRUE(seen) << command;
+  }
+}
+
+// A recording is proposed beside the last one, else in the documents folder, else at
+// home; its name tells the local time.
+TEST(ProposedRecordingPath, BesideTheLastElseDocumentsElseHome) {
+  const TempDir dir;
+  const QString home = QString::fromStdString(dir.path()), documents = home + "/Documents",
+                tracks = home + "/tracks";
+  QDir(home).mkdir("Documents");
+  QDir(home).mkdir("tracks");
+  const QDateTime now(QDate(2026, 12, 7), QTime(16, 41, 59));
+  const struct {
+    QString last, documents, folder;
+  } cases[] = {
+      {"", documents, documents},
+      {"", home + "/missing", home},
+      {tracks + "/walk.gpx", documents, tracks},
+      {home + "/gone/walk.gpx", documents, documents},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ProposedRecordingPath(c.last, c.documents, home, now),
+              c.folder + "/tavik-2026-12-07-1641.gpx")
+        << c.last.toStdString();
 }
 
 }  // namespace
