@@ -31,19 +31,21 @@ QString LinkStateView::Text(uint32_t id) const {
 }
 
 void LinkStateView::Started() {
+  connecting_ = false;
   open_ = true;
   opened_ms_ = MonotonicMs();
   window_->setWindowTitle(caption_);
 }
 
 void LinkStateView::Stopped() {
+  connecting_ = false;
   if (!open_) return;
   open_ = false;
   Show(false, Text(IDS_NOT_LIVE));
 }
 
 void LinkStateView::Check() {
-  if (!open_) return;
+  if (!open_ || connecting_) return;
   int64_t stale_ms = 0;
   const int64_t last_fix = app_->display.last_fix_ms.load();
   const LinkLiveness liveness = LinkLivenessAt(
@@ -61,6 +63,14 @@ void LinkStateView::Check() {
       Show(false, Text(IDS_NO_POSITION_FOR).arg(stale_ms / kMsPerSecond));
       break;
   }
+}
+
+void LinkStateView::Connecting(const QString& address) {
+  open_ = true;
+  connecting_ = true;
+  char16_t text[kMessageChars];
+  LoadModuleStringOrOwn(app_->module, IDS_CONNECTING_TO, text, kMessageChars);
+  Show(false, QString::fromUtf16(text).arg(address));
 }
 
 void LinkStateView::Show(bool live, const QString& reason) {

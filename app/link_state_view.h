@@ -18,6 +18,9 @@ class LinkStateView {
   void Started();
   // The link was closed: the last values stay, plainly not live.
   void Stopped();
+  // The link is connecting to the network source at `address`: the read-outs stay as
+  // they are, not live, and the title says so until Started() or Stopped().
+  void Connecting(const QString& address);
   // Looks at the link; called on the window's 1 s tick and when read-outs change.
   void Check();
 
@@ -30,4 +33,5 @@ class LinkStateView {
   QString caption_;
   int64_t opened_ms_ = 0;  // MonotonicMs() of the last Start
   bool open_ = false;
+  bool connecting_ = false;  // between Connecting() and Started() or Stopped()
 };

@@ -42,6 +42,19 @@ const StringResource kBuiltinStrings[kStringCount] = {
     MakeString(IDS_DATA_BITS_LIST_NAME, u"Data bits"),
     MakeString(IDS_PARITY_LIST_NAME, u"Parity"),
     MakeString(IDS_STOP_BITS_LIST_NAME, u"Stop bits"),
+    MakeString(IDS_OPEN_CAUSE_NETWORK_ENTRY,
+               u"Not a network source. The entry's first line must read gpsd://HOST[:PORT] or "
+               u"tcp://HOST:PORT, with a PORT from 1 to 65535."),
+    MakeString(IDS_OPEN_CAUSE_HOST_UNKNOWN,
+               u"The host name could not be found. Check the name in the entry, or give the "
+               u"address."),
+    MakeString(IDS_OPEN_CAUSE_NO_NAME_SERVER,
+               u"The host name could not be looked up: no name server answered. Check the "
+               u"network connection."),
+    MakeString(IDS_OPEN_CAUSE_NO_ANSWER,
+               u"The host did not answer. Check that the source is running and reachable, and "
+               u"its port."),
+    MakeString(IDS_CONNECTING_TO, u"Connecting to %1\u2026"),
 };
 
 const StringResource* FindBuiltinString(uint32_t id) {

@@ -36,13 +36,22 @@ enum GuidanceStringId : uint32_t {
   IDS_STOP_BITS_LIST_NAME = 230,
 };
 
+// Why a network source did not open, and the window title while one connects.
+enum NetworkStringId : uint32_t {
+  IDS_OPEN_CAUSE_NETWORK_ENTRY = 270,
+  IDS_OPEN_CAUSE_HOST_UNKNOWN = 271,
+  IDS_OPEN_CAUSE_NO_NAME_SERVER = 272,
+  IDS_OPEN_CAUSE_NO_ANSWER = 273,
+  IDS_CONNECTING_TO = 274,  // %1: the source's address
+};
+
 struct StringResource {
   uint32_t id;
   const char16_t* text;  // may hold embedded NULs (212); `length` counts them
   uint32_t length;
 };
 
-inline constexpr int kStringCount = 25;
+inline constexpr int kStringCount = 30;
 extern const StringResource kBuiltinStrings[kStringCount];
 
 // The program's own string `id`, or null.

@@ -50,6 +50,19 @@ constexpr StringResource kStrings[] = {
     MakeString(IDS_NO_DATA_FOR, u"keine Daten vom Empf\u00e4nger seit %1 s"),
     MakeString(IDS_NO_POSITION_FOR, u"Daten ohne Position seit %1 s"),
     MakeString(IDS_NOT_LIVE, u"angehalten, nicht aktuell"),
+    MakeString(IDS_OPEN_CAUSE_NETWORK_ENTRY,
+               u"Keine Netzwerkquelle. Die erste Zeile des Eintrags muss gpsd://HOST[:PORT] oder "
+               u"tcp://HOST:PORT lauten, mit einem PORT von 1 bis 65535."),
+    MakeString(IDS_OPEN_CAUSE_HOST_UNKNOWN,
+               u"Der Rechnername wurde nicht gefunden. Pr\u00fcfen Sie den Namen im Eintrag, oder "
+               u"geben Sie die Adresse an."),
+    MakeString(IDS_OPEN_CAUSE_NO_NAME_SERVER,
+               u"Der Rechnername l\u00e4sst sich nicht aufl\u00f6sen: Kein Namensserver antwortet. "
+               u"Pr\u00fcfen Sie die Netzwerkverbindung."),
+    MakeString(IDS_OPEN_CAUSE_NO_ANSWER,
+               u"Der Rechner antwortet nicht. Pr\u00fcfen Sie, ob die Quelle l\u00e4uft und "
+               u"erreichbar ist, und ihren Port."),
+    MakeString(IDS_CONNECTING_TO, u"Verbinde mit %1\u2026"),
 };
 
 constexpr TemplateTexts kTexts = {
