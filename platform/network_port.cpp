@@ -133,11 +133,13 @@ int ConnectTo(const addrinfo& address, SerialWaker waker, int64_t deadline_ms) {
       socklen_t size = sizeof error;
       if (ready <= 0) {
         error = ready == 0 ? ETIMEDOUT : errno;
-      } else if (waits[1].revents != 0) {
+      } else if (waits[0].revents == 0) {
         error = ECANCELED;
       } else if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
         error = errno;
       }
+      // A connection made by the time of the wake counts: what the source sent before
+      // a close is still handed over.
     }
   }
   if (error == 0 && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) error = errno;
