@@ -95,7 +95,7 @@ TEST_F(SerialLinkTest, ASentenceSplitByPausesGivesOneFixOnThePortsEllipsoid) {
 TEST_F(SerialLinkTest, CloseHandsOverTheWholeLinesThatArrivedBeforeIt) {
   ASSERT_TRUE(pty.Write("first\nsecond\n"));  // one read takes both
   collector.hold_until_closed = &link;
-  ASSERT_TRUE(Open(5000));
+  ASSERT_TRUE(Open(200));
   collector.WaitFor(1);
   const std::string waiting = "third\nfourth\npart";
   ASSERT_TRUE(pty.Write(waiting));  // while the reader waits in the handler
