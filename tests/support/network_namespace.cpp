@@ -16,6 +16,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -149,6 +150,7 @@ int main(int argc, char** argv) {
   const int signal_fd = signalfd(-1, &signals, SFD_CLOEXEC);
   const pid_t child = fork();
   if (child == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // a helper killed leaves no program behind
     sigprocmask(SIG_UNBLOCK, &signals, nullptr);
     execvp(argv[first + 1], argv + first + 1);
     perror(argv[first + 1]);
