@@ -87,8 +87,9 @@ int SerialLinkApplySettings(SerialLink* link, SerialPort port);
 // MonotonicMs() when the link last received bytes; 0 when none came since it was opened,
 // and for a null link.
 int64_t SerialLinkLastBytesMs(const SerialLink* link);
-// The reader thread's routine: reads, cuts lines, hands them to the line handler until
-// the running flag is cleared. When the device goes away (unplugged, out of range, a
-// connection dropped) it lets the port go and opens the same port name with the same
-// settings again, once a second, until it succeeds or the link closes. Returns 0.
+// The reader thread's routine: connects first when open left that to it, then reads,
+// cuts lines, hands them to the line handler until the running flag is cleared, and
+// then hands over the whole lines of what had already arrived. When the device goes away
+// (unplugged, out of range, a connection dropped) it lets the port go and opens the same port name
+// with the same settings again, once a second, until it succeeds or the link closes. Returns 0.
 int32_t SerialLinkReader(void* link);
