@@ -21,7 +21,8 @@ struct AppState {
   SettingsEnumerator enumerator{};
   EnumItemList enum_items{};  // the configuration dialog's collected entries
   int32_t menu_state = kMenuStateBeforeInit;
-  bool quit_done = false;                    // the quit sequence has run; it runs once
+  bool quit_done = false;     // the quit sequence has run; it runs once
+  uint32_t link_attempt = 0;  // counts Starts; a late MSG_LINK_CONNECTED is not for this one
   char16_t recording_path[kMaxPathChars]{};  // the file of the latest recording
 };
 

@@ -12,6 +12,9 @@ class CommandShell {
   virtual bool AskQuestion(const char16_t* text) = 0;
   virtual int PromptSaveFile(char16_t* path, int capacity) = 0;
   virtual void StartKeepAwakeTimer() = 0;
+  // The link is connecting to the network source at `address`; then it has connected.
+  virtual void ShowConnecting(const char16_t* address) = 0;
+  virtual void ShowConnected() = 0;
   virtual void KillKeepAwakeTimer() = 0;
   virtual void RunConfigDialog() = 0;
   virtual void TurnDisplayOff() = 0;

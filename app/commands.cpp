@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "app/open_failure_text.h"
 #include "platform/serial_port.h"
@@ -21,25 +22,49 @@ void SetBits(AppState* app, int32_t set, int32_t clear) {
   app->menu_state = (app->menu_state & ~clear) | set;
 }
 
+// The error box of a failed open of port `name` (UTF-8), with the cause `error`.
+void ShowOpenFailure(AppState* app, CommandShell* shell, const char* name, int error) {
+  char16_t cause[kOpenFailureChars];
+  OpenFailureText(app->module, name, error, cause, kOpenFailureChars);
+  shell->ShowError(app->strings.cant_open_port, cause);
+}
+
+// Runs on the reader thread of a network source: the window learns by a message.
+void OnLinkConnected(int error, void* context) {
+  auto* app = static_cast<AppState*>(context);
+  // link_attempt and the window stay as they are while the reader runs.
+  PostMessageToWindow(app->display.window, MSG_LINK_CONNECTED, static_cast<uintptr_t>(error),
+                      static_cast<intptr_t>(app->link_attempt));
+}
+
 void Start(AppState* app, CommandShell* shell) {
   if (!GpsPortClose(&app->port)) {
     shell->ShowError(app->strings.cant_close_port);
     return;
   }
   const auto& text = app->config.text;
+  ++app->link_attempt;
   if (!GpsPortOpenWide(&app->port, text[SETTING_PORT], text[SETTING_BAUD_RATE],
                        text[SETTING_DATA_BITS], text[SETTING_PARITY], text[SETTING_STOP_BITS],
-                       kGpsTimeoutMs, kEllipsoidWgs84, FixDisplayOnFix, &app->display)) {
+                       kGpsTimeoutMs, kEllipsoidWgs84, FixDisplayOnFix, &app->display,
+                       OnLinkConnected, app)) {
     const int error = errno;
     char name[kDevicePathSize];
-    char16_t cause[kOpenFailureChars];
     if (Utf16ToUtf8(name, sizeof name, text[SETTING_PORT]) < 0) name[0] = '\0';
-    OpenFailureText(app->module, name, error, cause, kOpenFailureChars);
-    shell->ShowError(app->strings.cant_open_port, cause);
+    ShowOpenFailure(app, shell, name, error);
     return;
   }
   SetBits(app, MENU_STOP, MENU_START);
   shell->StartKeepAwakeTimer();
+  if (app->port.link.connects_in_reader) {
+    // Stop and everything else answer meanwhile; MSG_LINK_CONNECTED tells how it went.
+    char address[kDevicePathSize];
+    char16_t shown[kDevicePathSize];
+    if (!NetworkSourceAddress(app->port.link.port_name, address, sizeof address))
+      strcpy(address, app->port.link.port_name);
+    if (Utf8ToUtf16(shown, kDevicePathSize, address) < 0) shown[0] = u'\0';
+    shell->ShowConnecting(shown);
+  }
 }
 
 void Stop(AppState* app, CommandShell* shell) {
@@ -98,6 +123,22 @@ void RunCommand(AppState* app, CommandShell* shell, uint32_t id) {
   }
 }
 
+void LinkConnected(AppState* app, CommandShell* shell, int error, uint32_t attempt) {
+  if (app == nullptr || shell == nullptr || app->quit_done) return;
+  // After Stop the link is reset; after another Start the attempt is another.
+  if (attempt != app->link_attempt || !app->port.link.connects_in_reader) return;
+  if (error == 0) {
+    shell->ShowConnected();
+    return;
+  }
+  char name[kDevicePathSize];
+  strcpy(name, app->port.link.port_name);
+  GpsPortClose(&app->port);  // its reader has ended already
+  SetBits(app, MENU_START, MENU_STOP);
+  shell->KillKeepAwakeTimer();
+  ShowOpenFailure(app, shell, name, error);
+}
+
 void ConfirmQuit(AppState* app, CommandShell* shell) {
   if (app == nullptr || shell == nullptr || app->quit_done) return;
   if (!shell->AskQuestion(app->strings.really_quit)) return;
@@ -114,7 +155,8 @@ void QuitWithoutAsking(AppState* app, CommandShell* shell) {
 void QuitWithoutWindow(AppState* app) {
   if (app == nullptr || app->quit_done) return;
   app->quit_done = true;
-  GpxRecorderClose(&app->display.recorder);
+  // The link first: the fixes it hands over as it closes still reach the recording.
   GpsPortClose(&app->port);
+  GpxRecorderClose(&app->display.recorder);
   SavePortConfig(&app->config);
 }

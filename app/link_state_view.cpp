@@ -30,11 +30,6 @@ QString LinkStateView::Text(uint32_t id) const {
   return own != nullptr ? QString::fromUtf16(own->text, own->length) : QString();
 }
 
-void LinkStateView::Connecting() {
-  state_ = VIEW_CONNECTING;
-  window_->setWindowTitle(caption_);
-}
-
 void LinkStateView::Started() {
   open_ = true;
   state_ = VIEW_WAITING;
@@ -43,7 +38,7 @@ void LinkStateView::Started() {
 }
 
 void LinkStateView::Stopped() {
-  const bool was_open = open_ || state_ == VIEW_CONNECTING;
+  const bool was_open = open_;
   state_ = VIEW_STOPPED;
   if (!was_open) return;
   open_ = false;
@@ -51,7 +46,7 @@ void LinkStateView::Stopped() {
 }
 
 void LinkStateView::Check() {
-  if (!open_) return;
+  if (!open_ || state_ == VIEW_CONNECTING) return;
   int64_t stale_ms = 0;
   const int64_t last_fix = app_->display.last_fix_ms.load();
   const LinkLiveness liveness = LinkLivenessAt(
@@ -77,6 +72,14 @@ void LinkStateView::Check() {
       Show(false, Text(IDS_NO_POSITION_FOR).arg(stale_seconds_));
       break;
   }
+}
+
+void LinkStateView::Connecting(const QString& address) {
+  open_ = true;
+  state_ = VIEW_CONNECTING;
+  char16_t text[kMessageChars];
+  LoadModuleStringOrOwn(app_->module, IDS_STATE_CONNECTING, text, kMessageChars);
+  Show(false, QString::fromUtf16(text).arg(address));
 }
 
 void LinkStateView::Show(bool live, const QString& reason) {

@@ -24,8 +24,9 @@ class LinkStateView {
   // `window` is the main window built from its template; its title is the caption.
   LinkStateView(QWidget* window, const AppState* app);
 
-  // Start is reaching a source that may take a while to answer.
-  void Connecting();
+  // Start is reaching the network source at `address`: the read-outs stay as they
+  // are, not live, and the title says so until Started() or Stopped().
+  void Connecting(const QString& address);
   // The link was opened: the read-outs stay as they look until the first fix.
   void Started();
   // The link was closed: the last values stay, plainly not live.

@@ -265,6 +265,12 @@ bool MainWindow::Dispatch(QEvent* event) {
       RefreshStateLine();
       return true;
     }
+    case kLinkConnectedEvent: {
+      const auto* message = static_cast<WindowMessageEvent*>(event);
+      LinkConnected(app_, this, static_cast<int>(message->wparam()),
+                    static_cast<uint32_t>(message->lparam()));
+      return true;
+    }
     case kRecordingFailedEvent: {
       const auto* message = static_cast<WindowMessageEvent*>(event);
       ShowRecordingFailed(static_cast<int>(message->wparam()), message->lparam());
@@ -343,6 +349,14 @@ void MainWindow::StartKeepAwakeTimer() {
   StopTimer();  // one timer kKeepAwakeTimerId at most, as a window timer id is
   keep_awake_timer_ = startTimer(kKeepAwakePeriodMs);
   if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Hold();
+  link_state_->Started();
+}
+
+void MainWindow::ShowConnecting(const char16_t* address) {
+  link_state_->Connecting(QString::fromUtf16(address));
+}
+
+void MainWindow::ShowConnected() {
   link_state_->Started();
 }
 

@@ -37,6 +37,8 @@ class MainWindow : public QWidget, public CommandShell {
   bool AskQuestion(const char16_t* text) override;
   int PromptSaveFile(char16_t* path, int capacity) override;
   void StartKeepAwakeTimer() override;
+  void ShowConnecting(const char16_t* address) override;
+  void ShowConnected() override;
   void KillKeepAwakeTimer() override;
   void RunConfigDialog() override;
   void TurnDisplayOff() override;

@@ -14,6 +14,8 @@ constexpr uint32_t kCauseStrings[] = {
     IDS_OPEN_CAUSE_NOT_A_PORT_NAME, IDS_OPEN_CAUSE_NO_DEVICE,
     IDS_OPEN_CAUSE_PERMISSION,      IDS_OPEN_CAUSE_BUSY,
     IDS_OPEN_CAUSE_NOT_SERIAL,      IDS_OPEN_CAUSE_SETTINGS,
+    IDS_OPEN_CAUSE_NETWORK_ENTRY,   IDS_OPEN_CAUSE_HOST_UNKNOWN,
+    IDS_OPEN_CAUSE_NO_NAME_SERVER,  IDS_OPEN_CAUSE_NO_ANSWER,
 };
 // One string for each cause but the last, in the order of SerialOpenCause.
 static_assert(sizeof kCauseStrings / sizeof kCauseStrings[0] == SERIAL_OPEN_OTHER);

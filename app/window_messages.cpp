@@ -18,6 +18,7 @@ void InstallWindowMessagePoster() {
   QEvent::registerEventType(MSG_ENUM_DONE);
   QEvent::registerEventType(MSG_FIX_UPDATED);
   QEvent::registerEventType(MSG_RECORDING_FAILED);
+  QEvent::registerEventType(MSG_LINK_CONNECTED);
   QEvent::registerEventType(kCommandEvent);
   InstallMessagePoster(PostAsEvent, nullptr);
 }

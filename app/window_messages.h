@@ -12,6 +12,7 @@ inline constexpr QEvent::Type kFixUpdatedEvent = static_cast<QEvent::Type>(MSG_F
 inline constexpr QEvent::Type kEnumDoneEvent = static_cast<QEvent::Type>(MSG_ENUM_DONE);
 inline constexpr QEvent::Type kRecordingFailedEvent =
     static_cast<QEvent::Type>(MSG_RECORDING_FAILED);
+inline constexpr QEvent::Type kLinkConnectedEvent = static_cast<QEvent::Type>(MSG_LINK_CONNECTED);
 inline constexpr QEvent::Type kCommandEvent = static_cast<QEvent::Type>(QEvent::User + 0x111);
 
 class WindowMessageEvent : public QEvent {

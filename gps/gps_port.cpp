@@ -27,31 +27,34 @@ void GpsPortReset(GpsPort* port) {
 int GpsPortOpenWide(GpsPort* port, const char16_t* port_name, const char16_t* baud_rate,
                     const char16_t* data_bits, const char16_t* parity, const char16_t* stop_bits,
                     int32_t timeout_ms, int32_t ellipsoid, FixCallback callback,
-                    void* callback_context) {
+                    void* callback_context, LinkConnectedCallback connected,
+                    void* connected_context) {
   if (!Prepare(port, ellipsoid, callback, callback_context)) return 0;
   // The link's reader hands every line to HandleGpsLine below, with the port as context.
   return SerialLinkOpenWide(&port->link, port_name, baud_rate, data_bits, parity, stop_bits,
-                            timeout_ms, HandleGpsLine, port);
+                            timeout_ms, HandleGpsLine, port, connected, connected_context);
 }
 
 int GpsPortOpenNarrow(GpsPort* port, const char* port_name, const char* baud_rate,
                       const char* data_bits, const char* parity, const char* stop_bits,
                       int32_t timeout_ms, int32_t ellipsoid, FixCallback callback,
-                      void* callback_context) {
+                      void* callback_context, LinkConnectedCallback connected,
+                      void* connected_context) {
   if (!Prepare(port, ellipsoid, callback, callback_context)) return 0;
   // The link's reader hands every line to HandleGpsLine below, with the port as context.
   return SerialLinkOpenNarrow(&port->link, port_name, baud_rate, data_bits, parity, stop_bits,
-                              timeout_ms, HandleGpsLine, port);
+                              timeout_ms, HandleGpsLine, port, connected, connected_context);
 }
 
 int GpsPortOpenEntries(GpsPort* port, const char* port_name, const SettingEntry* baud_rate,
                        const SettingEntry* data_bits, const SettingEntry* parity,
                        const SettingEntry* stop_bits, int32_t timeout_ms, int32_t ellipsoid,
-                       FixCallback callback, void* callback_context) {
+                       FixCallback callback, void* callback_context,
+                       LinkConnectedCallback connected, void* connected_context) {
   if (!Prepare(port, ellipsoid, callback, callback_context)) return 0;
   // The link's reader hands every line to HandleGpsLine below, with the port as context.
   return SerialLinkOpenEntries(&port->link, port_name, baud_rate, data_bits, parity, stop_bits,
-                               timeout_ms, HandleGpsLine, port);
+                               timeout_ms, HandleGpsLine, port, connected, connected_context);
 }
 
 int GpsPortClose(GpsPort* port) {

@@ -53,6 +53,9 @@ void SerialLinkReset(SerialLink* link) {
   link->port_name[0] = '\0';
   link->baud_rate = link->data_bits = link->parity = link->stop_bits = nullptr;
   link->last_bytes_ms.store(0, std::memory_order_relaxed);
+  link->connects_in_reader = false;
+  link->connected = nullptr;
+  link->connected_context = nullptr;
 }
 
 int64_t SerialLinkLastBytesMs(const SerialLink* link) {
@@ -70,10 +73,20 @@ int SerialLinkApplySettings(SerialLink* link, SerialPort port) {
                            link->parity->value, link->stop_bits->value);
 }
 
+SerialPort SerialLinkOpenPort(SerialLink* link) {
+  const SerialPort port = SerialPortOpen(link->port_name, link->waker);
+  if (port == kInvalidSerialPort || SerialLinkApplySettings(link, port)) return port;
+  const int error = errno;
+  SerialPortClose(port);
+  errno = error;
+  return kInvalidSerialPort;
+}
+
 int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
                           const SettingEntry* data_bits, const SettingEntry* parity,
                           const SettingEntry* stop_bits, int32_t timeout_ms, LineHandler handler,
-                          void* handler_context) {
+                          void* handler_context, LinkConnectedCallback connected,
+                          void* connected_context) {
   SerialLinkReset(link);
   if (link == nullptr || port_name == nullptr || baud_rate == nullptr || data_bits == nullptr ||
       parity == nullptr || stop_bits == nullptr) {
@@ -84,9 +97,6 @@ int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const Setting
     errno = EINVAL;
     return 0;
   }
-  link->port = SerialPortOpen(port_name);
-  if (link->port == kInvalidSerialPort) return 0;
-
   strcpy(link->port_name, port_name);
   link->baud_rate = baud_rate;
   link->data_bits = data_bits;
@@ -94,12 +104,25 @@ int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const Setting
   link->stop_bits = stop_bits;
   link->timeouts = SerialTimeoutsFor(timeout_ms);
   link->waker = SerialWakerCreate();
-  if (link->waker == kNoSerialWaker || !SerialLinkApplySettings(link, link->port)) {
+  if (link->waker == kNoSerialWaker) {
     const int error = errno;
     SerialLinkClose(link);
     errno = error;
     return 0;
   }
+  // A serial device opens at once; a network source is connected by the reader.
+  link->connects_in_reader = SerialPortNameIsNetwork(port_name) != 0;
+  if (!link->connects_in_reader) {
+    link->port = SerialLinkOpenPort(link);
+    if (link->port == kInvalidSerialPort) {
+      const int error = errno;
+      SerialLinkClose(link);
+      errno = error;
+      return 0;
+    }
+  }
+  link->connected = connected;
+  link->connected_context = connected_context;
   link->running.store(1, std::memory_order_relaxed);
   link->line_handler = handler;
   link->line_handler_context = handler_context;
@@ -114,7 +137,8 @@ int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const Setting
 
 int SerialLinkOpenNarrow(SerialLink* link, const char* port_name, const char* baud_rate,
                          const char* data_bits, const char* parity, const char* stop_bits,
-                         int32_t timeout_ms, LineHandler handler, void* handler_context) {
+                         int32_t timeout_ms, LineHandler handler, void* handler_context,
+                         LinkConnectedCallback connected, void* connected_context) {
   SerialLinkReset(link);
   if (baud_rate == nullptr || data_bits == nullptr || parity == nullptr || stop_bits == nullptr) {
     errno = EINVAL;
@@ -126,20 +150,21 @@ int SerialLinkOpenNarrow(SerialLink* link, const char* port_name, const char* ba
                                FindSettingEntry(DataBitsTable, kDataBitsCount, data_bits),
                                FindSettingEntry(ParityTable, kParityCount, parity),
                                FindSettingEntry(StopBitsTable, kStopBitsCount, stop_bits),
-                               timeout_ms, handler, handler_context);
+                               timeout_ms, handler, handler_context, connected, connected_context);
 }
 
 int SerialLinkOpenWide(SerialLink* link, const char16_t* port_name, const char16_t* baud_rate,
                        const char16_t* data_bits, const char16_t* parity, const char16_t* stop_bits,
-                       int32_t timeout_ms, LineHandler handler, void* handler_context) {
+                       int32_t timeout_ms, LineHandler handler, void* handler_context,
+                       LinkConnectedCallback connected, void* connected_context) {
   SerialLinkReset(link);
   NarrowSettingTexts narrow;
   if (!NarrowSettingTextsFromWide(port_name, baud_rate, data_bits, parity, stop_bits, &narrow)) {
     return 0;
   }
   return SerialLinkOpenNarrow(link, narrow.port_name, narrow.baud_rate, narrow.data_bits,
-                              narrow.parity, narrow.stop_bits, timeout_ms, handler,
-                              handler_context);
+                              narrow.parity, narrow.stop_bits, timeout_ms, handler, handler_context,
+                              connected, connected_context);
 }
 
 int SerialLinkClose(SerialLink* link) {

@@ -9,6 +9,11 @@
 #include "platform/serial_port.h"
 #include "platform/thread.h"
 
+// How the connection that open left to the reader thread ended, told on that thread:
+// `error` 0 when the source is connected, else the errno why not (NetworkPortOpen). After
+// a failure the reader has ended; the owner closes the link.
+using LinkConnectedCallback = void (*)(int error, void* context);
+
 struct SerialLink {
   ThreadHandle thread;  // null while no reader thread belongs to the link
   SerialPort port;      // kInvalidSerialPort while closed
@@ -27,6 +32,12 @@ struct SerialLink {
   // MonotonicMs() when the reader last received bytes (0: none since open); anyone may
   // read it at any time.
   std::atomic<int64_t> last_bytes_ms;
+  // A network source is connected by the reader thread, so that a name server or a host
+  // that does not answer holds neither the opener nor its close: open sets this, leaves
+  // the port closed, and the reader tells `connected` how the connection went.
+  bool connects_in_reader;
+  LinkConnectedCallback connected;
+  void* connected_context;
 };
 
 // The 8-bit form of the five texts of a wide open.
@@ -47,15 +58,28 @@ void SerialLinkReset(SerialLink* link);
 int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
                           const SettingEntry* data_bits, const SettingEntry* parity,
                           const SettingEntry* stop_bits, int32_t timeout_ms, LineHandler handler,
-                          void* handler_context);
+                          void* handler_context, LinkConnectedCallback connected = nullptr,
+                          void* connected_context = nullptr);
 int SerialLinkOpenNarrow(SerialLink* link, const char* port_name, const char* baud_rate,
                          const char* data_bits, const char* parity, const char* stop_bits,
-                         int32_t timeout_ms, LineHandler handler, void* handler_context);
+                         int32_t timeout_ms, LineHandler handler, void* handler_context,
+                         LinkConnectedCallback connected = nullptr,
+                         void* connected_context = nullptr);
 int SerialLinkOpenWide(SerialLink* link, const char16_t* port_name, const char16_t* baud_rate,
                        const char16_t* data_bits, const char16_t* parity, const char16_t* stop_bits,
-                       int32_t timeout_ms, LineHandler handler, void* handler_context);
+                       int32_t timeout_ms, LineHandler handler, void* handler_context,
+                       LinkConnectedCallback connected = nullptr,
+                       void* connected_context = nullptr);
+// Opens the link's port by its name with its settings: the one way a link's port is
+// opened, by open, by the reader's first connection and after the device was gone.
+// Returns the port, or kInvalidSerialPort with errno set.
+SerialPort SerialLinkOpenPort(SerialLink* link);
+// Closes the link. The whole lines that arrived before (those of the read in progress
+// and those already waiting in the driver) go to the line handler first; a line still
+// incomplete is dropped.
 int SerialLinkClose(SerialLink* link);
-// Writes all bytes within the link's write time-out; 1 when all were written.
+// Writes all bytes within the link's write time-out; 1 when all were written. From the
+// opener's thread; a network source's port is the reader's until it has connected.
 int SerialLinkWrite(SerialLink* link, const void* bytes, uint32_t count);
 // Applies the link's four settings to `port`; a network source takes none. Returns 1;
 // 0 when the line refuses them or the link has none.
@@ -63,8 +87,9 @@ int SerialLinkApplySettings(SerialLink* link, SerialPort port);
 // MonotonicMs() when the link last received bytes; 0 when none came since it was opened,
 // and for a null link.
 int64_t SerialLinkLastBytesMs(const SerialLink* link);
-// The reader thread's routine: reads, cuts lines, hands them to the line handler until
-// the running flag is cleared. When the device goes away (unplugged, out of range, a
-// connection dropped) it lets the port go and opens the same port name with the same
-// settings again, once a second, until it succeeds or the link closes. Returns 0.
+// The reader thread's routine: connects first when open left that to it, then reads,
+// cuts lines, hands them to the line handler until the running flag is cleared, and
+// then hands over the whole lines of what had already arrived. When the device goes away
+// (unplugged, out of range, a connection dropped) it lets the port go and opens the same port name
+// with the same settings again, once a second, until it succeeds or the link closes. Returns 0.
 int32_t SerialLinkReader(void* link);

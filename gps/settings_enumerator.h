@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "platform/serial_port.h"
 #include "platform/thread.h"
 
 enum SettingKind : int32_t {
@@ -22,10 +23,15 @@ struct SettingsEnumerator {
   SettingItemCallback callback;
   void* callback_context;
   RunningFlag running;
+  // Woken by a cancelling stop: a network source being probed is given up at once.
+  SerialWaker waker;
 };
 
 void SettingsEnumeratorClear(SettingsEnumerator* enumerator);
 int SettingsEnumeratorStart(SettingsEnumerator* enumerator, SettingItemCallback callback,
                             void* context);
 int SettingsEnumeratorStop(SettingsEnumerator* enumerator, int16_t cancel);
+// Reports the settings, then the ports that open, COM0: to COM9: in order. Network
+// sources are probed side by side, each given kNetworkProbeMs, before the ports are
+// reported; serial ports are opened one by one as their turn comes.
 int32_t SettingsEnumeratorThread(void* enumerator);

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/monotonic_clock.h"
+#include "platform/name_lookup.h"
 #include "platform/serial_port.h"
 
 namespace {
@@ -104,9 +106,17 @@ bool ReadSource(const char* path, NetworkSource* source) {
   return false;
 }
 
-// Connects within kConnectTimeoutMs, or until `waker` is woken; the socket is blocking
-// afterwards, as a serial port is. Returns the socket or -1 with errno set.
-int ConnectTo(const addrinfo& address, SerialWaker waker) {
+// Milliseconds left until `deadline_ms` (0: none), at most `most_ms`, never below 0.
+int MsLeft(int64_t deadline_ms, int most_ms) {
+  if (deadline_ms == 0) return most_ms;
+  const int64_t left = deadline_ms - MonotonicMs();
+  return left <= 0 ? 0 : left < most_ms ? static_cast<int>(left) : most_ms;
+}
+
+// Connects within kConnectTimeoutMs and before `deadline_ms` (0: none), or until `waker`
+// is woken; the socket is blocking afterwards, as a serial port is. Returns the socket
+// or -1 with errno set (ETIMEDOUT when nobody answered).
+int ConnectTo(const addrinfo& address, SerialWaker waker, int64_t deadline_ms) {
   const int fd = socket(address.ai_family, address.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
                         address.ai_protocol);
   if (fd < 0) return -1;
@@ -116,16 +126,20 @@ int ConnectTo(const addrinfo& address, SerialWaker waker) {
     if (error == EINPROGRESS) {
       pollfd waits[2] = {{fd, POLLOUT, 0}, {waker, POLLIN, 0}};
       int ready;
-      while ((ready = poll(waits, 2, kConnectTimeoutMs)) < 0 && errno == EINTR) {
+      while ((ready = poll(waits, waker >= 0 ? 2 : 1, MsLeft(deadline_ms, kConnectTimeoutMs))) <
+                 0 &&
+             errno == EINTR) {
       }
       socklen_t size = sizeof error;
       if (ready <= 0) {
         error = ready == 0 ? ETIMEDOUT : errno;
-      } else if (waits[1].revents != 0) {
+      } else if (waits[0].revents == 0) {
         error = ECANCELED;
       } else if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
         error = errno;
       }
+      // A connection made by the time of the wake counts: what the source sent before
+      // a close is still handed over.
     }
   }
   if (error == 0 && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) error = errno;
@@ -142,27 +156,42 @@ int ConnectTo(const addrinfo& address, SerialWaker waker) {
   return fd;
 }
 
+// The errno that tells why a lookup found no address (see NetworkPortOpen).
+int LookupError(int result) {
+  switch (result) {
+    case EAI_SYSTEM:
+      return errno;  // ECANCELED, ETIMEDOUT or the system's own
+    case EAI_AGAIN:
+    case EAI_FAIL:
+      return EAGAIN;  // no answer to be had from the name service
+    case EAI_MEMORY:
+      return ENOMEM;
+    default:
+      return ENXIO;  // EAI_NONAME and its kind: the name does not exist
+  }
+}
+
 }  // namespace
 
-SerialPort NetworkPortOpen(const char* entry, SerialWaker waker) {
+SerialPort NetworkPortOpen(const char* entry, SerialWaker waker, int32_t limit_ms) {
+  const int64_t deadline_ms = limit_ms > 0 ? MonotonicMs() + limit_ms : 0;
   NetworkSource source;
   if (!ReadSource(entry, &source)) {
     errno = ENOTTY;  // an ordinary file: neither a terminal nor a source
     return kInvalidSerialPort;
   }
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
-  if (getaddrinfo(source.host, source.service, &hints, &found) != 0) {
-    errno = EHOSTUNREACH;
+  const int looked_up = NameLookup(source.host, source.service, waker, deadline_ms, &found);
+  if (looked_up != 0) {
+    errno = LookupError(looked_up);
     return kInvalidSerialPort;
   }
   int fd = -1;
   int error = ECONNREFUSED;
   for (const addrinfo* address = found; address != nullptr && fd < 0 && error != ECANCELED;
        address = address->ai_next) {
-    fd = ConnectTo(*address, waker);
+    if (deadline_ms != 0 && MonotonicMs() >= deadline_ms) break;
+    fd = ConnectTo(*address, waker, deadline_ms);
     if (fd < 0) error = errno;
   }
   freeaddrinfo(found);
@@ -178,6 +207,29 @@ SerialPort NetworkPortOpen(const char* entry, SerialWaker waker) {
     return kInvalidSerialPort;
   }
   return fd;
+}
+
+int IsNetworkEntry(const char* device) {
+  struct stat entry;
+  return device != nullptr && stat(device, &entry) == 0 && S_ISREG(entry.st_mode) ? 1 : 0;
+}
+
+int SerialPortNameIsNetwork(const char* name) {
+  char device[kDevicePathSize];
+  return ResolvePortName(name, device, sizeof device) && IsNetworkEntry(device) ? 1 : 0;
+}
+
+int NetworkSourceAddress(const char* name, char* text, size_t size) {
+  char device[kDevicePathSize];
+  NetworkSource source;
+  if (text == nullptr || size == 0 || !ResolvePortName(name, device, sizeof device) ||
+      !IsNetworkEntry(device) || !ReadSource(device, &source)) {
+    return 0;
+  }
+  const bool bracketed = strchr(source.host, ':') != nullptr;  // an IPv6 address
+  const int written =
+      snprintf(text, size, bracketed ? "[%s]:%s" : "%s:%s", source.host, source.service);
+  return written >= 0 && static_cast<size_t>(written) < size ? 1 : 0;
 }
 
 int SerialPortIsNetwork(SerialPort port) {

@@ -12,6 +12,9 @@ inline constexpr uint32_t MSG_FIX_UPDATED = kWmUser + 1235;  // 2259
 // A recording could not be written: wParam the error number, lParam the complete
 // waypoints the file keeps.
 inline constexpr uint32_t MSG_RECORDING_FAILED = kWmUser + 1240;  // 2264
+// A network source's connection, begun by Start, has ended: wParam 0 when it is
+// connected, else the errno why not; lParam the number of the Start it belongs to.
+inline constexpr uint32_t MSG_LINK_CONNECTED = kWmUser + 1241;  // 2265
 
 // Delivers a message to a window later, on the window's own thread. Returns 1 when
 // the message was queued.

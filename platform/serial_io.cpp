@@ -1,6 +1,7 @@
 // Reads and writes under the link's time-outs, timed with poll on a blocking descriptor.
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 #include <algorithm>
 
@@ -115,6 +116,17 @@ int64_t Clamp(int64_t value, int64_t low, int64_t high) {
 }
 
 }  // namespace
+
+uint32_t SerialPortWaitingCount(SerialPort port) {
+  int waiting = 0;
+  if (port < 0 || ioctl(port, FIONREAD, &waiting) != 0 || waiting < 0) return 0;
+  return static_cast<uint32_t>(waiting);
+}
+
+int32_t SerialPortTakeArrived(SerialPort port, void* buffer, uint32_t max) {
+  if (port < 0 || buffer == nullptr) return -1;
+  return TakeArrived(port, static_cast<char*>(buffer), max);
+}
 
 int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer, uint32_t max,
                        SerialWaker waker) {

@@ -109,6 +109,22 @@ int OpenerOf(const struct stat& device) {
   return opener;
 }
 
+// The errno of a network source's open, as NetworkPortOpen leaves it.
+SerialOpenCause ClassifyNetworkOpenFailure(int error_number) {
+  switch (error_number) {
+    case ENOTTY:
+      return SERIAL_OPEN_NETWORK_ENTRY;
+    case ENXIO:
+      return SERIAL_OPEN_HOST_UNKNOWN;
+    case EAGAIN:
+      return SERIAL_OPEN_NO_NAME_SERVER;
+    case ETIMEDOUT:
+      return SERIAL_OPEN_NO_ANSWER;
+    default:
+      return SERIAL_OPEN_OTHER;
+  }
+}
+
 }  // namespace
 
 SerialOpenCause ClassifySerialOpenFailure(const char* name, int error_number, char* device,
@@ -118,6 +134,7 @@ SerialOpenCause ClassifySerialOpenFailure(const char* name, int error_number, ch
     if (device != nullptr && size > 0) device[0] = '\0';
     return SERIAL_OPEN_NOT_A_PORT_NAME;
   }
+  if (IsNetworkEntry(device)) return ClassifyNetworkOpenFailure(error_number);
   FollowLinks(device, size);
   switch (error_number) {
     case ENOENT:

@@ -11,6 +11,10 @@ enum SerialOpenCause {
   SERIAL_OPEN_BUSY,             // another program holds the line
   SERIAL_OPEN_NOT_SERIAL,       // a regular file, a folder or another non-terminal
   SERIAL_OPEN_SETTINGS,         // the line does not take the settings
+  SERIAL_OPEN_NETWORK_ENTRY,    // a network entry of neither form
+  SERIAL_OPEN_HOST_UNKNOWN,     // the network source's host name does not exist
+  SERIAL_OPEN_NO_NAME_SERVER,   // its host name could not be looked up
+  SERIAL_OPEN_NO_ANSWER,        // its host did not answer
   SERIAL_OPEN_OTHER,            // the system's own text for the error says it
 };
 

@@ -19,14 +19,13 @@ SerialPort Refuse(int fd, int error) {
 
 }  // namespace
 
-SerialPort SerialPortOpen(const char* name, SerialWaker waker) {
+SerialPort SerialPortOpen(const char* name, SerialWaker waker, int32_t network_limit_ms) {
   char device[kDevicePathSize];
   if (!ResolvePortName(name, device, sizeof device)) {
     errno = EINVAL;
     return kInvalidSerialPort;
   }
-  struct stat entry;
-  if (stat(device, &entry) == 0 && S_ISREG(entry.st_mode)) return NetworkPortOpen(device, waker);
+  if (IsNetworkEntry(device)) return NetworkPortOpen(device, waker, network_limit_ms);
   // Non-blocking, so the open never waits for carrier on a modem line.
   const int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return kInvalidSerialPort;

@@ -45,15 +45,36 @@ int PortsFolder(char* folder, size_t size);
 // without waiting for modem lines. Returns kInvalidSerialPort when the name does not
 // resolve (errno EINVAL), the device is absent (ENOENT) or not a terminal (ENOTTY),
 // anyone holds it (EBUSY), or the open is refused (EACCES, ...).
-// A network source's connection ends early when `waker` is woken.
-SerialPort SerialPortOpen(const char* name, SerialWaker waker = kNoSerialWaker);
+// A network source's lookup and connection end early when `waker` is woken, and take
+// no longer than `network_limit_ms` when it is above 0 (see NetworkPortOpen).
+SerialPort SerialPortOpen(const char* name, SerialWaker waker = kNoSerialWaker,
+                          int32_t network_limit_ms = 0);
+
+// How long a probe of the ports (settings_enumerator.h) gives a network source to
+// answer, its name lookup included.
+inline constexpr int32_t kNetworkProbeMs = 3000;
 
 // A ports-folder entry may be a small text file instead of a link to a device, its
 // first line naming a network source: "gpsd://HOST[:PORT]" (gpsd's raw NMEA watch,
 // port 2947 by default) or "tcp://HOST:PORT" (NMEA over TCP, as phones and boat
-// multiplexers serve it). SerialPortOpen connects to it, within a few seconds or until
-// `waker` is woken (ECANCELED); a file holding anything else is refused with ENOTTY.
-SerialPort NetworkPortOpen(const char* entry, SerialWaker waker);
+// multiplexers serve it). NetworkPortOpen looks the host up and connects to it, each
+// address within a few seconds, all of it within `limit_ms` when that is above 0, and
+// gives up at once when `waker` is woken. Why it failed is in errno:
+//   ENOTTY     the entry names no source in either form
+//   ENXIO      the host name does not exist
+//   EAGAIN     the host name could not be looked up: no name server answered
+//   ETIMEDOUT  the host did not answer, or `limit_ms` passed
+//   ECANCELED  `waker` was woken
+//   and the system's own for a refused or unreachable connection.
+SerialPort NetworkPortOpen(const char* entry, SerialWaker waker, int32_t limit_ms);
+// 1 when `device` (a path) is a network source's entry: a regular file, whatever it holds.
+int IsNetworkEntry(const char* device);
+// 1 when the port name leads to a network source's entry (ResolvePortName).
+int SerialPortNameIsNetwork(const char* name);
+// The address the entry of port `name` names, "HOST:PORT" ("[IPv6]:PORT"), for people
+// to read. Returns 1; 0 when the name leads to no well-formed network entry or the
+// text does not fit.
+int NetworkSourceAddress(const char* name, char* text, size_t size);
 // 1 when the port is a network source: it takes no line settings and nobody holds it
 // exclusively.
 int SerialPortIsNetwork(SerialPort port);
@@ -106,6 +127,14 @@ void SerialWakerClose(SerialWaker waker);
 // after one of those conditions, never before.
 int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* buffer, uint32_t max,
                        SerialWaker waker = kNoSerialWaker);
+
+// The bytes that have arrived and wait in the driver to be read, now (0 when none, or
+// when the driver cannot tell).
+uint32_t SerialPortWaitingCount(SerialPort port);
+// Takes up to `max` of the bytes that have arrived, without waiting. Returns the count
+// (0: nothing there), or -1 when the line hung up, the device is gone or the
+// connection was closed.
+int32_t SerialPortTakeArrived(SerialPort port, void* buffer, uint32_t max);
 
 // Writes up to `count` bytes within write multiplier * count + constant ms. Returns
 // the count written (less when the time ran out), or -1 when the write failed.

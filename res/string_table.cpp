@@ -71,6 +71,18 @@ const StringResource kBuiltinStrings[kStringCount] = {
     MakeString(IDS_LONGITUDE_NAME, u"Longitude"),
     MakeString(IDS_NORTHING_NAME, u"UTM northing"),
     MakeString(IDS_EASTING_NAME, u"UTM easting"),
+    MakeString(IDS_OPEN_CAUSE_NETWORK_ENTRY,
+               u"Not a network source. The entry's first line must read gpsd://HOST[:PORT] or "
+               u"tcp://HOST:PORT, with a PORT from 1 to 65535."),
+    MakeString(IDS_OPEN_CAUSE_HOST_UNKNOWN,
+               u"The host name could not be found. Check the name in the entry, or give the "
+               u"address."),
+    MakeString(IDS_OPEN_CAUSE_NO_NAME_SERVER,
+               u"The host name could not be looked up: no name server answered. Check the "
+               u"network connection."),
+    MakeString(IDS_OPEN_CAUSE_NO_ANSWER,
+               u"The host did not answer. Check that the source is running and reachable, and "
+               u"its port."),
 };
 
 const StringResource* FindBuiltinString(uint32_t id) {

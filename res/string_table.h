@@ -75,13 +75,21 @@ enum WindowStateStringId : uint32_t {
   IDS_EASTING_NAME = 326,
 };
 
+// Why a network source did not open.
+enum NetworkStringId : uint32_t {
+  IDS_OPEN_CAUSE_NETWORK_ENTRY = 270,
+  IDS_OPEN_CAUSE_HOST_UNKNOWN = 271,
+  IDS_OPEN_CAUSE_NO_NAME_SERVER = 272,
+  IDS_OPEN_CAUSE_NO_ANSWER = 273,
+};
+
 struct StringResource {
   uint32_t id;
   const char16_t* text;  // may hold embedded NULs (212); `length` counts them
   uint32_t length;
 };
 
-inline constexpr int kStringCount = 50;
+inline constexpr int kStringCount = 54;
 extern const StringResource kBuiltinStrings[kStringCount];
 
 // The program's own string `id`, or null.

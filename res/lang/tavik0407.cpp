@@ -79,6 +79,18 @@ constexpr StringResource kStrings[] = {
     MakeString(IDS_LONGITUDE_NAME, u"L\u00e4nge"),
     MakeString(IDS_NORTHING_NAME, u"UTM-Nordwert"),
     MakeString(IDS_EASTING_NAME, u"UTM-Ostwert"),
+    MakeString(IDS_OPEN_CAUSE_NETWORK_ENTRY,
+               u"Keine Netzwerkquelle. Die erste Zeile des Eintrags muss gpsd://HOST[:PORT] oder "
+               u"tcp://HOST:PORT lauten, mit einem PORT von 1 bis 65535."),
+    MakeString(IDS_OPEN_CAUSE_HOST_UNKNOWN,
+               u"Der Rechnername wurde nicht gefunden. Pr\u00fcfen Sie den Namen im Eintrag, oder "
+               u"geben Sie die Adresse an."),
+    MakeString(IDS_OPEN_CAUSE_NO_NAME_SERVER,
+               u"Der Rechnername l\u00e4sst sich nicht aufl\u00f6sen: Kein Namensserver antwortet. "
+               u"Pr\u00fcfen Sie die Netzwerkverbindung."),
+    MakeString(IDS_OPEN_CAUSE_NO_ANSWER,
+               u"Der Rechner antwortet nicht. Pr\u00fcfen Sie, ob die Quelle l\u00e4uft und "
+               u"erreichbar ist, und ihren Port."),
 };
 
 constexpr TemplateTexts kTexts = {

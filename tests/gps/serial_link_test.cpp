@@ -89,13 +89,21 @@ TEST_F(SerialLinkTest, ASentenceSplitByPausesGivesOneFixOnThePortsEllipsoid) {
   EXPECT_EQ(GpsPortClose(&port), 1);
 }
 
-TEST_F(SerialLinkTest, NoLineIsDeliveredOnceCloseHasBegun) {
-  ASSERT_TRUE(pty.Write("first\nsecond\nthird\n"));  // one read takes all three
+// What arrived before the close is kept: the rest of the read in progress and what
+// waits in the driver. A line still incomplete is dropped, and once close has
+// returned no line comes.
+TEST_F(SerialLinkTest, CloseHandsOverTheWholeLinesThatArrivedBeforeIt) {
+  ASSERT_TRUE(pty.Write("first\nsecond\n"));  // one read takes both
   collector.hold_until_closed = &link;
   ASSERT_TRUE(Open(200));
   collector.WaitFor(1);
+  const std::string waiting = "third\nfourth\npart";
+  ASSERT_TRUE(pty.Write(waiting));  // while the reader waits in the handler
+  for (int ms = 0; ms < 5000 && SerialPortWaitingCount(link.port) < waiting.size(); ++ms)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(SerialPortWaitingCount(link.port), waiting.size());
   ASSERT_EQ(SerialLinkClose(&link), 1);
-  EXPECT_EQ(collector.WaitFor(0), (Lines{"first"}));
+  EXPECT_EQ(collector.WaitFor(0), (Lines{"first", "second", "third", "fourth"}));
   EXPECT_TRUE(link.thread == nullptr && link.port == kInvalidSerialPort) << "left reset";
 }
 

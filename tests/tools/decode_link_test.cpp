@@ -1,12 +1,19 @@
 // tavik-decode --port on links that lose their fix, are unplugged and plugged in again,
-// or come over the network from a TCP server or gpsd.
+// come over the network from a TCP server or gpsd, or cannot be reached; and what it
+// keeps of a link stopped right after fixes came.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/sockios.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -145,6 +152,161 @@ TEST(TavikDecodeLink, NetworkSourcesGiveTheRowsOfTheFile) {
   EXPECT_TRUE(PollUntil([&] { return reader.OutputSoFar().ends_with(body); }, kWaitMs))
       << reader.OutputSoFar();
   EXPECT_EQ(reader.Finish(SIGINT, 10000).exit_status, 0);
+}
+
+using Clock = std::chrono::steady_clock;
+
+int64_t MsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// Network sources that cannot be reached, in a private network whose name server never
+// answers (but says that names beginning with "unknown" do not exist) and whose port
+// 10111 never answers a connection (tavik_test_netns). A stop signal during the lookup
+// or the connection ends tavik-decode at once; a source that cannot be reached, and an
+// entry of neither form, are named with the cause. --list-ports gives the sources that
+// do not answer a few seconds together, not each in turn.
+TEST(TavikDecodeLink, UnreachableNetworkSourcesEndAtOnceAndSayWhy) {
+  TempPortsFolder ports;
+  const std::string forms = "gpsd://HOST[:PORT] or tcp://HOST:PORT";
+  const struct Case {
+    std::string entry;
+    int signal;  // sent 200 ms after the start; 0: none
+    std::string dns_timeout_s, said;
+  } cases[] = {
+      {"tcp://gps.test:10110", SIGTERM, "5", ""},
+      {"gpsd://gps.test", SIGINT, "5", ""},
+      {"tcp://127.0.0.1:10111", SIGTERM, "5", ""},
+      {"tcp://unknown.test:10110", 0, "5", "The host name could not be found."},
+      {"tcp://gps.test:10110", 0, "1", "could not be looked up: no name server answered."},
+      {"tcp://127.0.0.1:10111", 0, "5", "The host did not answer."},
+      {"tcp://gps.test", 0, "5", forms},
+      {"tcp://gps.test:0", 0, "5", forms},
+      {"gpsd://gps.test:65536", 0, "5", forms},
+      {"\xEF\xBB\xBFtcp://gps.test:10110", 0, "5", forms},
+      {"TCP://gps.test:10110", 0, "5", forms},
+  };
+  const auto in_network = [](const std::string& dns_timeout_s, std::vector<std::string> argv) {
+    argv.insert(argv.begin(), {BinPath("tavik_test_netns"), "--dns-timeout", dns_timeout_s,
+                               "--silent-port", "10111", "--"});
+    return argv;
+  };
+  // ThreadSanitizer would wait a second at the exit of a program whose abandoned lookup
+  // still runs; the program itself does not.
+  const char* tsan = getenv("TSAN_OPTIONS");
+  const std::vector<std::string> env{std::string("TSAN_OPTIONS=") + (tsan ? tsan : "") +
+                                     ":atexit_sleep_ms=0"};
+  printf("%-36s %8s %6s  %s\n", "entry", "ms", "status", "said");
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM1", c.entry + "\n"));
+    BackgroundProgram reader(
+        in_network(c.dns_timeout_s, {BinPath("tavik-decode"), "--port", "COM1:"}), env);
+    ASSERT_TRUE(PollUntil([&] { return !reader.OutputSoFar().empty(); }, kWaitMs))
+        << reader.ErrorsSoFar();
+    if (c.signal != 0) usleep(200000);
+    const auto start = Clock::now();
+    const ProgramResult result = reader.Finish(c.signal, kWaitMs);
+    const int64_t ms = MsSince(start);
+    if (result.exit_status == 77) GTEST_SKIP() << result.err;
+    printf("%-36s %8lld %6d  %s\n", c.entry.c_str(), static_cast<long long>(ms), result.exit_status,
+           result.err.c_str());
+    if (c.signal != 0) {
+      EXPECT_EQ(result.exit_status, 0) << c.entry << ": " << result.err;
+      EXPECT_LT(ms, 1000) << c.entry << " ends within a second of the signal";
+    } else {
+      EXPECT_EQ(result.exit_status, 1) << c.entry;
+      EXPECT_NE(result.err.find("Can't open GPS port COM1: "), std::string::npos) << result.err;
+      EXPECT_NE(result.err.find(c.said), std::string::npos) << c.entry << ": " << result.err;
+    }
+  }
+  int n = 1;
+  for (const char* entry : {"tcp://gps.test:10110", "gpsd://gps.test", "tcp://127.0.0.1:10111"})
+    ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM" + std::to_string(n++), entry));
+  const auto start = Clock::now();
+  const ProgramResult listed =
+      RunProgram(in_network("5", {BinPath("tavik-decode"), "--list-ports"}), "", env);
+  const int64_t ms = MsSince(start);
+  printf("--list-ports with the three sources that do not answer: %lld ms\n",
+         static_cast<long long>(ms));
+  EXPECT_EQ(listed.exit_status, 0) << listed.err;
+  EXPECT_EQ(listed.out.find("\tCOM1:"), std::string::npos);
+  EXPECT_NE(listed.out.find("6\t\n"), std::string::npos) << "the listing is complete";
+  EXPECT_LT(ms, 7000) << "each source is given a few seconds, all of them together";
+}
+
+// Fix `n`, one minute of latitude north of fix n - 1, so each is a waypoint of its own.
+std::string NumberedFix(int n) {
+  char body[96];
+  snprintf(body, sizeof body, "GPGGA,1000%02d,48%02d.000,N,01131.000,E,1,08,0.9,545.4,M,,M,,",
+           n % 60, n % 60);
+  return "$" + std::string(body) + NmeaChecksum(body) + "\r\n";
+}
+
+// Fixes sent on a pty or over TCP, then at once a stop signal, while the reader (at a
+// time-out of 5 s) still holds them unread or in the read in progress: every one of
+// them is in the rows and the recording.
+TEST(TavikDecodeLink, EveryFixSentBeforeTheStopIsKept) {
+  const struct {
+    bool tcp;
+    int signal, fixes;
+  } runs[] = {{false, SIGTERM, 5}, {false, SIGINT, 20}, {false, SIGTERM, 20},
+              {true, SIGTERM, 5},  {true, SIGHUP, 20},  {true, SIGTERM, 20}};
+  for (const auto& run : runs) {
+    TempPortsFolder ports;
+    TempDir files;
+    const std::string gpx = files.File("track.gpx");
+    std::string fixes;
+    for (int n = 0; n < run.fixes; ++n)
+      fixes += NumberedFix(n);
+    Pty receiver;
+    ASSERT_TRUE(receiver.MakeRaw());
+    // Opened before the reader takes the device, to see the bytes arrive in the line.
+    const int line = open(receiver.device().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(line, 0);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t size = sizeof address;
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(listen(listener, 1), 0);
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    if (run.tcp) {
+      ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM3",
+                                 "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port))));
+    } else {
+      ASSERT_TRUE(ports.Link(3, receiver.device()));
+    }
+    BackgroundProgram reader(
+        {BinPath("tavik-decode"), "--port", "COM3:", "--timeout", "5000", "--gpx", gpx});
+    int connection = -1;
+    if (run.tcp) {
+      pollfd wait{listener, POLLIN, 0};
+      ASSERT_EQ(poll(&wait, 1, kWaitMs), 1) << reader.ErrorsSoFar();
+      connection = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+      ASSERT_EQ(send(connection, fixes.data(), fixes.size(), MSG_NOSIGNAL),
+                static_cast<ssize_t>(fixes.size()));
+      // Until the reader's side has them all (acknowledged, nothing left to send).
+      int unsent = 1;
+      ASSERT_TRUE(PollUntil(
+          [&] { return ioctl(connection, SIOCOUTQ, &unsent) == 0 && unsent == 0; }, kWaitMs));
+    } else {
+      ASSERT_TRUE(PollUntil([&] { return !reader.OutputSoFar().empty(); }, kWaitMs));
+      ASSERT_TRUE(receiver.Write(fixes));
+      // Until the line has them all, or the reader has begun to take them.
+      int waiting = 0;
+      for (int ms = 0; ms < 1000 && ioctl(line, FIONREAD, &waiting) == 0 &&
+                       waiting < static_cast<int>(fixes.size());
+           ++ms)
+        usleep(1000);
+    }
+    const ProgramResult result = reader.Finish(run.signal, kWaitMs);
+    EXPECT_EQ(result.exit_status, 0) << result.err;
+    EXPECT_EQ(std::ranges::count(result.out, '\n') - 1, run.fixes)
+        << (run.tcp ? "tcp " : "pty ") << run.fixes << ":\n"
+        << result.out;
+    EXPECT_EQ(ReadFinishedGpx(gpx).size(), static_cast<size_t>(run.fixes));
+    for (const int fd : {line, listener, connection})
+      if (fd >= 0) close(fd);
+  }
 }
 
 }  // namespace

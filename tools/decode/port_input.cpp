@@ -13,9 +13,9 @@
 
 #include "app/open_failure_text.h"
 #include "gps/gps_port.h"
-#include "platform/text_convert.h"
 #include "platform/monotonic_clock.h"
 #include "platform/serial_port.h"
+#include "platform/text_convert.h"
 #include "tools/decode/liveness_report.h"
 
 namespace {
@@ -44,6 +44,12 @@ void CountFix(double time, double latitude, double longitude, double altitude, d
   }
 }
 
+// Runs on the reader thread of a network source: hands the outcome of its connection
+// to the main thread through a pipe.
+void TellConnected(int error, void* pipe_end) {
+  (void)!write(*static_cast<int*>(pipe_end), &error, sizeof error);
+}
+
 // The same words the window's error box gives, in the program's own language.
 void ReportOpenFailure(const char* name, int error) {
   char16_t cause[kOpenFailureChars];
@@ -65,8 +71,8 @@ int ReadPort(const DecodeOptions& options, FixCallback on_fix, void* fix_context
   sigaddset(&stop_signals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
   const int signal_fd = signalfd(-1, &stop_signals, SFD_CLOEXEC);
-  int done_pipe[2];
-  if (signal_fd < 0 || pipe2(done_pipe, O_CLOEXEC) != 0) {
+  int done_pipe[2], connected_pipe[2];
+  if (signal_fd < 0 || pipe2(done_pipe, O_CLOEXEC) != 0 || pipe2(connected_pipe, O_CLOEXEC) != 0) {
     fprintf(stderr, "tavik-decode: %s\n", strerror(errno));
     return 1;
   }
@@ -78,26 +84,43 @@ int ReadPort(const DecodeOptions& options, FixCallback on_fix, void* fix_context
   if (!GpsPortOpenNarrow(&port, options.port.c_str(), options.baud_rate.c_str(),
                          options.data_bits.c_str(), options.parity.c_str(),
                          options.stop_bits.c_str(), options.timeout_ms, options.ellipsoid, CountFix,
-                         &counter)) {
+                         &counter, TellConnected, &connected_pipe[1])) {
     ReportOpenFailure(options.port.c_str(), errno);
     status = 1;
   } else {
     // Until a stop signal or the last fix wanted, say when the receiver stops giving
-    // positions and when they come again.
+    // positions and when they come again. A network source is watched once it is
+    // connected; a stop signal ends its lookup or connection at once.
     LivenessReport liveness;
     LivenessReportStart(&liveness, stderr);
-    pollfd waits[2] = {{signal_fd, POLLIN, 0}, {done_pipe[0], POLLIN, 0}};
-    int look_ms = 0;
+    pollfd waits[3] = {
+        {signal_fd, POLLIN, 0}, {done_pipe[0], POLLIN, 0}, {connected_pipe[0], POLLIN, 0}};
+    int look_ms = port.link.connects_in_reader ? -1 : 0;
     for (;;) {
-      const int ready = poll(waits, 2, look_ms);
-      if (ready > 0 || (ready < 0 && errno != EINTR)) break;
+      const int ready = poll(waits, 3, look_ms);
+      if (ready < 0 && errno == EINTR) continue;
+      if (ready > 0 && waits[2].revents != 0) {
+        int error = 0;
+        if (read(connected_pipe[0], &error, sizeof error) != sizeof error) error = EIO;
+        if (error != 0) {
+          ReportOpenFailure(options.port.c_str(), error);
+          status = 1;
+          break;
+        }
+        LivenessReportStart(&liveness, stderr);
+        if (waits[0].revents == 0 && waits[1].revents == 0) {
+          look_ms = 0;
+          continue;
+        }
+      }
+      if (ready != 0) break;
       look_ms = LivenessReportCheck(&liveness, SerialLinkLastBytesMs(&port.link),
                                     counter.last_fix_ms.load(std::memory_order_relaxed));
     }
     GpsPortClose(&port);
   }
   close(signal_fd);
-  close(done_pipe[0]);
-  close(done_pipe[1]);
+  for (const int end : {done_pipe[0], done_pipe[1], connected_pipe[0], connected_pipe[1]})
+    close(end);
   return status;
 }
