@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <stdio_ext.h>
 #include <sys/eventfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,6 +41,7 @@ void Reset(GpxRecorder* recorder) {
   recorder->waypoint_count = 0;
   recorder->complete_bytes = 0;
   recorder->trailer_bytes = 0;
+  recorder->trailer_in_place = false;
 }
 
 Bounds BoundsOf(const GpxRecorder* recorder) {
@@ -239,11 +241,13 @@ int GpxRecorderOpen(GpxRecorder* recorder, const char* path) {
   FILE* file = fopen(path, "w");
   if (file == nullptr) return 0;
   setvbuf(file, recorder->stream_buffer, _IOFBF, sizeof recorder->stream_buffer);
+  struct stat kind;
+  const bool in_place = fstat(fileno(file), &kind) == 0 && S_ISREG(kind.st_mode);
   // The header and the trailer of no waypoints reach the system together, so the file is
   // finished from the start; one that cannot take them is refused while the user waits.
   int64_t header_bytes = 0, trailer_bytes = 0;
   if (!WriteHeader(file, &header_bytes) ||
-      !WriteTrailer(file, BoundsOf(recorder), &trailer_bytes)) {
+      !(in_place ? WriteTrailer(file, BoundsOf(recorder), &trailer_bytes) : fflush(file) == 0)) {
     fclose(file);
     return 0;
   }
@@ -253,7 +257,7 @@ int GpxRecorderOpen(GpxRecorder* recorder, const char* path) {
     errno = error;
     return 0;
   }
-  if (!StartSync(recorder, fileno(file))) {
+  if (in_place && !StartSync(recorder, fileno(file))) {
     const int error = errno;
     fclose(file);
     errno = error;
@@ -266,6 +270,7 @@ int GpxRecorderOpen(GpxRecorder* recorder, const char* path) {
   }
   recorder->complete_bytes = header_bytes;
   recorder->trailer_bytes = trailer_bytes;
+  recorder->trailer_in_place = in_place;
   recorder->write_error = 0;
   recorder->kept_waypoints = 0;
   recorder->file.store(file);
@@ -301,7 +306,8 @@ void GpxRecorderClose(GpxRecorder* recorder) {
   }
   // What is left of the room goes back.
   (void)!ftruncate(fileno(file), recorder->complete_bytes + recorder->trailer_bytes);
-  if (fdatasync(fileno(file)) != 0 && recorder->write_error == 0) {
+  // A pipe or device has nothing to sync (EINVAL).
+  if (fdatasync(fileno(file)) != 0 && errno != EINVAL && recorder->write_error == 0) {
     recorder->write_error = FailedWriteError();
   }
   if (fclose(file) != 0 && recorder->write_error == 0) recorder->write_error = FailedWriteError();
@@ -330,10 +336,11 @@ int GpxRecorderAppendWaypoint(GpxRecorder* recorder, double latitude, double lon
     // The waypoint goes over the trailer, with the trailer of the new bounds after it,
     // in one write: the file is finished before and after it. The file only grows, as a
     // waypoint is longer than the bounds' texts can change.
-    if (failure == 0 && fseeko(file, recorder->complete_bytes, SEEK_SET) == 0 &&
+    const bool in_place = recorder->trailer_in_place;
+    if (failure == 0 && (!in_place || fseeko(file, recorder->complete_bytes, SEEK_SET) == 0) &&
         WriteWaypoint(file, latitude, longitude, altitude, recorder->waypoint_count,
                       &waypoint_bytes) &&
-        WriteTrailer(file, bounds, &trailer_bytes)) {
+        (in_place ? WriteTrailer(file, bounds, &trailer_bytes) : fflush(file) == 0)) {
       ++recorder->waypoint_count;
       recorder->complete_bytes += waypoint_bytes;
       recorder->trailer_bytes = trailer_bytes;

@@ -22,6 +22,9 @@ struct GpxRecorder {
   int32_t waypoint_count;
   int64_t complete_bytes;  // the file's length up to the end of its last complete waypoint
   int64_t trailer_bytes;   // the bounds and closing tag after it; 0 while they are missing
+  // A regular file keeps its trailer after each waypoint; a pipe or device, which cannot
+  // go back, takes it once at Close.
+  bool trailer_in_place;
   // The sync thread of the open recording: it pushes complete waypoints to the disk.
   ThreadHandle sync_thread;
   int sync_wake_fd;           // eventfd that ends the sync thread; -1 while none
