@@ -76,14 +76,33 @@ void Stop(AppState* app, CommandShell* shell) {
   shell->KillKeepAwakeTimer();
 }
 
+// "Can't create GPX file" and, below it, "<path>: <the system's reason>".
+void ShowCantRecord(AppState* app, CommandShell* shell, const char16_t* path, int error) {
+  constexpr int kTextChars = 256;
+  char16_t text[kTextChars];
+  LoadModuleStringOrOwn(app->module, IDS_CANT_CREATE_RECORDING, text, kTextChars);
+  char16_t cause[kSaveNameChars + kTextChars];
+  const size_t path_length = std::char_traits<char16_t>::length(path);
+  std::copy_n(path, path_length, cause);
+  std::copy_n(u": ", 2, cause + path_length);
+  char16_t* reason = cause + path_length + 2;
+  if (Utf8ToUtf16(reason, kTextChars, strerror(error)) < 0) reason[0] = 0;
+  shell->ShowError(text, cause);
+}
+
 void Record(AppState* app, CommandShell* shell) {
   char16_t path[kSaveNameChars];
   if (!shell->PromptSaveFile(path, kSaveNameChars)) return;
+  path[kSaveNameChars - 1] = 0;
   // A recording in progress gets its bounds and closing tag before the next begins.
   GpxRecorderClose(&app->display.recorder);
+  errno = 0;
   if (GpxRecorderOpenWide(&app->display.recorder, path)) {
     std::copy_n(path, kSaveNameChars, app->recording_path);  // named if a write fails
     SetBits(app, MENU_STOP_RECORDING, MENU_RECORD);
+  } else {
+    // Told, or the person would believe a recording runs; the menu stays as it was.
+    ShowCantRecord(app, shell, path, errno != 0 ? errno : EIO);
   }
 }
 

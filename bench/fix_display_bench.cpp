@@ -52,6 +52,26 @@ void BM_FixCallbackAllChanged(benchmark::State& state) {
 }
 BENCHMARK(BM_FixCallbackAllChanged)->Arg(0)->Arg(1);
 
+// Appending into an open recording, each waypoint written over the bounds with new
+// bounds after it, in one write.
+void BM_AppendWaypointRecording(benchmark::State& state) {
+  static GpxRecorder recorder;
+  GpxRecorderInit(&recorder);
+  char path[] = "/tmp/tavik-bench-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0 || !GpxRecorderOpen(&recorder, path)) {
+    state.SkipWithError("no temporary file");
+    return;
+  }
+  close(fd);
+  double altitude = 0.0;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(GpxRecorderAppendWaypoint(&recorder, 48.1173, 11.5167, ++altitude));
+  GpxRecorderClose(&recorder);
+  unlink(path);
+}
+BENCHMARK(BM_AppendWaypointRecording);
+
 // Appending while nothing is recorded: one atomic load, no lock.
 void BM_AppendWaypointNotRecording(benchmark::State& state) {
   static GpxRecorder recorder;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Peak memory, CPU time and wake-ups of tavik-decode --port reading a 1 Hz simulated
-# receiver whose bytes come at the pace of a real line.
-# Usage: bench/monitor_footprint.sh [SECONDS [BAUD]] (defaults 60, 9600).
+# receiver whose bytes come at the pace of a real line; with a third argument "gpx" it
+# records a track meanwhile (a waypoint for each position that changed).
+# Usage: bench/monitor_footprint.sh [SECONDS [BAUD [gpx]]] (defaults 60, 9600, none).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -9,19 +10,22 @@ baud=${2:-9600}
 bin=build/bin
 config=$(mktemp -d)
 trap 'kill "$sim" "${reader:-}" 2>/dev/null || true; rm -rf "$config"' EXIT
+record=()
+if [ "${3:-}" = gpx ]; then record=(--gpx "$config/track.gpx"); fi
 export XDG_CONFIG_HOME=$config
 
 "$bin/tavik-sim" --port COM1: --baud "$baud" 2>/dev/null &
 sim=$!
 while [ ! -L "$config/tavik/ports/COM1" ]; do sleep 0.05; done
 
-"$bin/tavik-decode" --port COM1: >"$config/rows.csv" &
+"$bin/tavik-decode" --port COM1: "${record[@]}" >"$config/rows.csv" &
 reader=$!
 start=$(date +%s.%N)
 sleep "$seconds"
 # Taken from the live process: run time in nanoseconds (start-up included) and the
 # times each thread gave up the processor to wait, each wait being followed by a wake-up.
-# The reader thread is the one that is not the main thread.
+# The reader thread is the one that is not the main thread (with gpx, also the
+# recording's sync thread).
 cpu_ns=0
 waits=0
 reader_waits=0

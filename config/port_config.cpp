@@ -95,21 +95,62 @@ void SyncFolderOf(const char* path) {
   close(fd);
 }
 
+// What a file of another kind is, for the message that refuses it.
+const char* KindOfFile(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISDIR(mode)) return "a folder";
+  return "no regular file";
+}
+
+// Opens the configuration for reading, or -1 when there is none to read. Only a regular
+// file is read: a FIFO would block the start until someone writes into it, a device or
+// a socket gives bytes that no save wrote. Those are refused with a word on standard
+// error, like a file that cannot be read. The kind is looked at before the open, so a
+// device is never opened (and a socket cannot be), and again on what was opened, with
+// O_NONBLOCK so that a FIFO put there meanwhile cannot make the open wait.
+int OpenConfigForLoad(const char* path) {
+  struct stat status;
+  if (stat(path, &status) == 0 && !S_ISREG(status.st_mode)) {
+    fprintf(stderr, "tavik: %s is %s, not a regular file; the default settings are used\n", path,
+            KindOfFile(status.st_mode));
+    return -1;
+  }
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(fd);
+    return -1;
+  }
+  return fd;  // reading a regular file never waits, O_NONBLOCK or not
+}
+
 // Where a save writes: the path itself, or for a link (a dotfiles folder keeps the real
 // file) the file it leads to, but only when that can be a configuration: a regular
 // file of 0 or 330 bytes. A link to anything else is no tavik file; false, nothing
-// is written.
+// is written. A FIFO, device or socket in the file's place is no tavik file either: it
+// is left alone and standard error says so.
 bool SaveDestination(const char* path, char target[PATH_MAX], const char** destination) {
   struct stat entry;
-  if (lstat(path, &entry) != 0 || !S_ISLNK(entry.st_mode)) {
+  if (lstat(path, &entry) != 0 || S_ISREG(entry.st_mode)) {
     *destination = path;
     return true;
   }
-  struct stat linked;
-  if (realpath(path, target) == nullptr || stat(target, &linked) != 0 || !S_ISREG(linked.st_mode) ||
-      (linked.st_size != 0 && linked.st_size != static_cast<off_t>(kImageBytes))) {
+  if (!S_ISLNK(entry.st_mode)) {
+    fprintf(stderr, "tavik: %s is %s, not a regular file; the settings are not saved\n", path,
+            KindOfFile(entry.st_mode));
     return false;
   }
+  struct stat linked;
+  if (realpath(path, target) == nullptr || stat(target, &linked) != 0) return false;
+  if (!S_ISREG(linked.st_mode)) {
+    fprintf(stderr, "tavik: %s leads to %s, not a regular file; the settings are not saved\n", path,
+            KindOfFile(linked.st_mode));
+    return false;
+  }
+  if (linked.st_size != 0 && linked.st_size != static_cast<off_t>(kImageBytes)) return false;
   *destination = target;
   return true;
 }
@@ -150,7 +191,7 @@ int LoadPortConfig(PortConfig* config) {
   if (config == nullptr) return 0;
   char path[kNarrowPathBytes];
   if (BuildNarrowConfigPath(path, sizeof path)) {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = OpenConfigForLoad(path);
     if (fd >= 0) {
       // A short file lands in the record as far as it goes, like a read straight into it.
       Image image;

@@ -28,10 +28,13 @@ static_assert(sizeof(PortConfig) == 330, "PortConfig is the 330-byte file image"
 // kMaxPathChars UTF-16 code units.
 bool BuildConfigPath(char16_t path[kMaxPathChars]);
 // 1 when all 330 bytes came from the file; else 0 after the defaults were applied
-// ("COM1:" "9600" "8" "N" "1", selections 0) over what the record held.
+// ("COM1:" "9600" "8" "N" "1", selections 0) over what the record held. Only a
+// regular file is read; a FIFO, device or socket is refused without waiting, and
+// standard error says what it is.
 int LoadPortConfig(PortConfig* config);
 // Replaces the file with the record's image; the old file stays whole until the new
 // one is complete on disk and the new one keeps the old one's permission bits. A link
 // is followed only to a regular file of 0 or 330 bytes; to anything else nothing is
-// written. Failures are silent.
+// written. A FIFO, device or socket at the path is left alone, and standard error says
+// so. Other failures are silent.
 void SavePortConfig(PortConfig* config);

@@ -1,7 +1,12 @@
 #include "gpx/gpx_recorder.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <stdio_ext.h>
+#include <sys/eventfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +23,12 @@ constexpr size_t kCoordinateBytes = 32;           // 31 characters and the termi
 // More than the longest waypoint (eight lines, three coordinates of at most 31
 // characters) and the longest trailer (four coordinates) together.
 constexpr off_t kRoomBytes = 1024;
+// The longest time a complete waypoint waits in the system's cache before it is synced.
+constexpr int kSyncIntervalMs = 5000;
+
+struct Bounds {
+  double min_latitude, max_latitude, min_longitude, max_longitude;
+};
 
 #define GPX_1_0_NAMESPACE "http://www.topografix.com/GPX/1/0"
 
@@ -29,6 +40,13 @@ void Reset(GpxRecorder* recorder) {
   recorder->max_longitude = -kBoundSentinel;
   recorder->waypoint_count = 0;
   recorder->complete_bytes = 0;
+  recorder->trailer_bytes = 0;
+  recorder->trailer_in_place = false;
+}
+
+Bounds BoundsOf(const GpxRecorder* recorder) {
+  return {recorder->min_latitude, recorder->max_latitude, recorder->min_longitude,
+          recorder->max_longitude};
 }
 
 // Counts what one formatted write put out; false when it failed.
@@ -60,8 +78,7 @@ int ReserveRoom(FILE* file, int64_t offset) {
   return errno == ENOSPC || errno == EDQUOT || errno == EFBIG ? errno : 0;
 }
 
-// The header; false at the first line that cannot be written. The header is pushed to
-// the system at once, so a file that cannot take it is refused while the user waits.
+// The header, into the stream; false at the first line that cannot be written.
 bool WriteHeader(FILE* file, int64_t* bytes) {
   UtcTime now;
   UtcClockNow(&now);
@@ -69,8 +86,7 @@ bool WriteHeader(FILE* file, int64_t* bytes) {
          Put(fprintf(file, "<gpx xmlns=\"" GPX_1_0_NAMESPACE "\">\n"), bytes) &&
          Put(fprintf(file, "  <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year, now.month,
                      now.day, now.hour, now.minute, now.second),
-             bytes) &&
-         fflush(file) == 0;
+             bytes);
 }
 
 // The eight lines of waypoint number `number`, counted into `bytes`; false at the first
@@ -95,24 +111,86 @@ bool WriteWaypoint(FILE* file, double latitude, double longitude, double altitud
          Put(fprintf(file, "  </wpt>\n"), bytes);
 }
 
-// The bounds and the closing tag; false when they did not reach the system whole.
-bool WriteTrailer(GpxRecorder* recorder, FILE* file) {
+// The bounds and the closing tag, counted into `bytes`, then the stream's whole content
+// pushed to the system in one write; false when that did not reach the system whole.
+bool WriteTrailer(FILE* file, const Bounds& bounds, int64_t* bytes) {
   char min_lat[kCoordinateBytes], min_lon[kCoordinateBytes];
   char max_lat[kCoordinateBytes], max_lon[kCoordinateBytes];
-  GpxFormatCoordinate(min_lat, kCoordinateBytes - 1, recorder->min_latitude);
-  GpxFormatCoordinate(min_lon, kCoordinateBytes - 1, recorder->min_longitude);
-  GpxFormatCoordinate(max_lat, kCoordinateBytes - 1, recorder->max_latitude);
-  GpxFormatCoordinate(max_lon, kCoordinateBytes - 1, recorder->max_longitude);
-  return fprintf(file, "  <bounds minlat=\"%s\" minlon=\"%s\" maxlat=\"%s\" maxlon=\"%s\"/>\n",
-                 min_lat, min_lon, max_lat, max_lon) > 0 &&
-         fprintf(file, "</gpx>\n") > 0 && fflush(file) == 0;
+  GpxFormatCoordinate(min_lat, kCoordinateBytes - 1, bounds.min_latitude);
+  GpxFormatCoordinate(min_lon, kCoordinateBytes - 1, bounds.min_longitude);
+  GpxFormatCoordinate(max_lat, kCoordinateBytes - 1, bounds.max_latitude);
+  GpxFormatCoordinate(max_lon, kCoordinateBytes - 1, bounds.max_longitude);
+  return Put(fprintf(file, "  <bounds minlat=\"%s\" minlon=\"%s\" maxlat=\"%s\" maxlon=\"%s\"/>\n",
+                     min_lat, min_lon, max_lat, max_lon),
+             bytes) &&
+         Put(fprintf(file, "</gpx>\n"), bytes) && fflush(file) == 0;
 }
 
-void UpdateBounds(GpxRecorder* recorder, double latitude, double longitude) {
-  if (latitude > recorder->max_latitude) recorder->max_latitude = latitude;
-  if (latitude < recorder->min_latitude) recorder->min_latitude = latitude;
-  if (longitude > recorder->max_longitude) recorder->max_longitude = longitude;
-  if (longitude < recorder->min_longitude) recorder->min_longitude = longitude;
+void UpdateBounds(Bounds* bounds, double latitude, double longitude) {
+  if (latitude > bounds->max_latitude) bounds->max_latitude = latitude;
+  if (latitude < bounds->min_latitude) bounds->min_latitude = latitude;
+  if (longitude > bounds->max_longitude) bounds->max_longitude = longitude;
+  if (longitude < bounds->min_longitude) bounds->min_longitude = longitude;
+}
+
+// After a failed write: cuts the file back to its last complete waypoint and puts the
+// trailer after it again, so the file on disk is finished once more. False when even
+// the trailer does not fit; the file then ends after the waypoint and Close tries again.
+bool RestoreTrailer(GpxRecorder* recorder, FILE* file) {
+  CutBack(file, recorder->complete_bytes);
+  ReserveRoom(file, recorder->complete_bytes);  // what the torn part held, for the trailer
+  int64_t bytes = 0;
+  if (WriteTrailer(file, BoundsOf(recorder), &bytes)) {
+    recorder->trailer_bytes = bytes;
+    return true;
+  }
+  CutBack(file, recorder->complete_bytes);
+  recorder->trailer_bytes = 0;
+  return false;
+}
+
+// Why a thread and not a sync on the append path: a receiver that stands still sends
+// no new waypoints, and its last ones must still reach the disk within the interval;
+// and a sync on the reader thread would hold up the reading of the next lines. The
+// thread wakes once per interval and syncs only when something was written meanwhile.
+// It takes no lock: the descriptor stays open until Close has waited for the thread.
+int32_t SyncRecording(void* argument) {
+  auto* recorder = static_cast<GpxRecorder*>(argument);
+  pollfd wake{recorder->sync_wake_fd, POLLIN, 0};
+  for (;;) {
+    const int ready = poll(&wake, 1, kSyncIntervalMs);
+    if (ready > 0 || (ready < 0 && errno != EINTR)) break;
+    if (recorder->unsynced.exchange(0) != 0) fdatasync(recorder->sync_fd);
+  }
+  return 0;
+}
+
+// Starts the sync thread of a recording whose file is `fd`. It blocks every signal, so
+// programs that take signals as events on one thread (signalfd) keep getting them.
+bool StartSync(GpxRecorder* recorder, int fd) {
+  recorder->sync_fd = fd;
+  recorder->unsynced.store(0);
+  recorder->sync_wake_fd = eventfd(0, EFD_CLOEXEC);
+  if (recorder->sync_wake_fd < 0) return false;
+  sigset_t all, before;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &before);
+  const int started = ThreadStart(&recorder->sync_thread, SyncRecording, recorder);
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  if (started) return true;
+  close(recorder->sync_wake_fd);
+  recorder->sync_wake_fd = -1;
+  return false;
+}
+
+void StopSync(GpxRecorder* recorder) {
+  if (recorder->sync_thread == nullptr) return;
+  const uint64_t one = 1;
+  (void)!write(recorder->sync_wake_fd, &one, sizeof one);
+  ThreadWait(recorder->sync_thread);
+  recorder->sync_thread = nullptr;
+  close(recorder->sync_wake_fd);
+  recorder->sync_wake_fd = -1;
 }
 
 }  // namespace
@@ -124,6 +202,10 @@ void GpxRecorderInit(GpxRecorder* recorder) {
   recorder->kept_waypoints = 0;
   recorder->on_failure = nullptr;
   recorder->failure_context = nullptr;
+  recorder->sync_thread = nullptr;
+  recorder->sync_wake_fd = -1;
+  recorder->sync_fd = -1;
+  recorder->unsynced.store(0);
   LockInitialize(&recorder->lock);
 }
 
@@ -158,22 +240,37 @@ int GpxRecorderOpen(GpxRecorder* recorder, const char* path) {
   if (path == nullptr) return 0;
   FILE* file = fopen(path, "w");
   if (file == nullptr) return 0;
-  int64_t header_bytes = 0;
-  if (!WriteHeader(file, &header_bytes)) {
+  setvbuf(file, recorder->stream_buffer, _IOFBF, sizeof recorder->stream_buffer);
+  struct stat kind;
+  const bool in_place = fstat(fileno(file), &kind) == 0 && S_ISREG(kind.st_mode);
+  // The header and the trailer of no waypoints reach the system together, so the file is
+  // finished from the start; one that cannot take them is refused while the user waits.
+  int64_t header_bytes = 0, trailer_bytes = 0;
+  if (!WriteHeader(file, &header_bytes) ||
+      !(in_place ? WriteTrailer(file, BoundsOf(recorder), &trailer_bytes) : fflush(file) == 0)) {
     fclose(file);
     return 0;
   }
-  // A recording that could not even be finished is refused while the user waits.
+  // A recording without room for its first waypoint is refused as well.
   if (const int error = ReserveRoom(file, header_bytes); error != 0) {
     fclose(file);
     errno = error;
     return 0;
   }
+  if (in_place && !StartSync(recorder, fileno(file))) {
+    const int error = errno;
+    fclose(file);
+    errno = error;
+    return 0;
+  }
   if (LockEnter(&recorder->lock) != 0) {
+    StopSync(recorder);
     fclose(file);
     return 0;
   }
   recorder->complete_bytes = header_bytes;
+  recorder->trailer_bytes = trailer_bytes;
+  recorder->trailer_in_place = in_place;
   recorder->write_error = 0;
   recorder->kept_waypoints = 0;
   recorder->file.store(file);
@@ -185,7 +282,10 @@ int GpxRecorderOpenWide(GpxRecorder* recorder, const char16_t* path) {
   char narrow[kMaxPathChars + 1];
   // A longer path would name a file the user never chose: refuse it whole.
   const ptrdiff_t length = Utf16ToUtf8(narrow, sizeof narrow, path);
-  if (length < 0 || length > kMaxPathChars) return 0;
+  if (length < 0 || length > kMaxPathChars) {
+    errno = length < 0 ? EILSEQ : ENAMETOOLONG;  // the reason a caller may show
+    return 0;
+  }
   return GpxRecorderOpen(recorder, narrow);
 }
 
@@ -195,14 +295,20 @@ void GpxRecorderClose(GpxRecorder* recorder) {
     Reset(recorder);
     return;
   }
+  StopSync(recorder);  // Close syncs itself, below
   const bool locked = LockEnter(&recorder->lock) == 0;
   FILE* file = recorder->file.load();
-  // Tried also after a failed waypoint: a disk with room again still ends well-formed.
-  if (WriteTrailer(recorder, file)) {
-    (void)!ftruncate(fileno(file), ftello(file));  // what is left of the room goes back
-  } else {
-    if (recorder->write_error == 0) recorder->write_error = FailedWriteError();
-    CutBack(file, recorder->complete_bytes);
+  // The trailer is in place unless a failed write took it; then it is tried again: a
+  // disk with room again still ends well-formed.
+  if (recorder->trailer_bytes == 0 && !RestoreTrailer(recorder, file) &&
+      recorder->write_error == 0) {
+    recorder->write_error = FailedWriteError();
+  }
+  // What is left of the room goes back.
+  (void)!ftruncate(fileno(file), recorder->complete_bytes + recorder->trailer_bytes);
+  // A pipe or device has nothing to sync (EINVAL).
+  if (fdatasync(fileno(file)) != 0 && errno != EINVAL && recorder->write_error == 0) {
+    recorder->write_error = FailedWriteError();
   }
   if (fclose(file) != 0 && recorder->write_error == 0) recorder->write_error = FailedWriteError();
   recorder->kept_waypoints = recorder->waypoint_count;
@@ -223,21 +329,30 @@ int GpxRecorderAppendWaypoint(GpxRecorder* recorder, double latitude, double lon
   // After a failed write the recording takes nothing more: a later waypoint would
   // follow a gap nobody could see.
   if (file != nullptr && recorder->write_error == 0) {
-    int64_t bytes = 0;
+    int64_t waypoint_bytes = 0, trailer_bytes = 0;
+    Bounds bounds = BoundsOf(recorder);
+    UpdateBounds(&bounds, latitude, longitude);
     failure = ReserveRoom(file, recorder->complete_bytes);
-    // Flushed to the system after each waypoint: a crash or kill then loses at most the
-    // bounds and the closing tag.
-    if (failure == 0 &&
-        WriteWaypoint(file, latitude, longitude, altitude, recorder->waypoint_count, &bytes) &&
-        fflush(file) == 0) {
+    // The waypoint goes over the trailer, with the trailer of the new bounds after it,
+    // in one write: the file is finished before and after it. The file only grows, as a
+    // waypoint is longer than the bounds' texts can change.
+    const bool in_place = recorder->trailer_in_place;
+    if (failure == 0 && (!in_place || fseeko(file, recorder->complete_bytes, SEEK_SET) == 0) &&
+        WriteWaypoint(file, latitude, longitude, altitude, recorder->waypoint_count,
+                      &waypoint_bytes) &&
+        (in_place ? WriteTrailer(file, bounds, &trailer_bytes) : fflush(file) == 0)) {
       ++recorder->waypoint_count;
-      recorder->complete_bytes += bytes;
-      UpdateBounds(recorder, latitude, longitude);
+      recorder->complete_bytes += waypoint_bytes;
+      recorder->trailer_bytes = trailer_bytes;
+      recorder->min_latitude = bounds.min_latitude;
+      recorder->max_latitude = bounds.max_latitude;
+      recorder->min_longitude = bounds.min_longitude;
+      recorder->max_longitude = bounds.max_longitude;
+      recorder->unsynced.store(1, std::memory_order_relaxed);
       result = 1;
     } else if (failure == 0) {
       failure = FailedWriteError();
-      CutBack(file, recorder->complete_bytes);
-      ReserveRoom(file, recorder->complete_bytes);  // what the torn part held, for the trailer
+      RestoreTrailer(recorder, file);
     }
     if (failure != 0) {
       kept = recorder->waypoint_count;

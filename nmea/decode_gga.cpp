@@ -79,8 +79,9 @@ int DecodeGga(const char* sentence, int32_t ellipsoid, double* time, double* lat
         break;
     }
     ++p;  // past the comma that closed field k
-    // Accepted after the altitude, or when the text ends right after a closing comma.
-    if (k == kAltitude || *p == '\0') break;
+    // Only the comma after the altitude completes a fix: a text that ends earlier, even
+    // right after a comma, was cut short and carries no position to trust.
+    if (k == kAltitude) break;
   }
   ProjectUtm(northing, easting, *latitude, *longitude, ellipsoid);
   return 1;

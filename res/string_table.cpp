@@ -24,6 +24,7 @@ const StringResource kBuiltinStrings[kStringCount] = {
     {IDS_RECORDING_FAILED, kRecordingFailed,
      sizeof kRecordingFailed / sizeof kRecordingFailed[0] - 1},
     {IDS_NO_DISPLAY_OFF, u"This desktop does not let programs switch the display off.", 58},
+    MakeString(IDS_CANT_CREATE_RECORDING, u"Can't create GPX file"),
     MakeString(IDS_OPEN_CAUSE_NOT_A_PORT_NAME,
                u"Not a port name (COM0: to COM9: or a device path)."),
     MakeString(IDS_OPEN_CAUSE_NO_DEVICE,

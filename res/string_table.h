@@ -18,7 +18,8 @@ enum StringId : uint32_t {
   IDS_SAVE_FILTER = 212,
   // "%1" the file, "%2" the system's reason, "%3" the complete waypoints it keeps.
   IDS_RECORDING_FAILED = 213,
-  IDS_NO_DISPLAY_OFF = 250,  // loaded when needed, not at start
+  IDS_NO_DISPLAY_OFF = 250,         // loaded when needed, not at start
+  IDS_CANT_CREATE_RECORDING = 260,  // loaded when needed; the file and reason follow it
 };
 
 // Why a port did not open, with the remedy, and the names of the configuration lists.
@@ -89,7 +90,7 @@ struct StringResource {
   uint32_t length;
 };
 
-inline constexpr int kStringCount = 54;
+inline constexpr int kStringCount = 55;
 extern const StringResource kBuiltinStrings[kStringCount];
 
 // The program's own string `id`, or null.

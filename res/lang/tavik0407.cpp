@@ -27,6 +27,7 @@ constexpr StringResource kStrings[] = {
                u"beh\u00e4lt die %3 zuvor aufgezeichneten Wegpunkte."),
     MakeString(IDS_NO_DISPLAY_OFF,
                u"Diese Arbeitsumgebung l\u00e4sst Programme den Bildschirm nicht ausschalten."),
+    MakeString(IDS_CANT_CREATE_RECORDING, u"GPX-Datei l\u00e4sst sich nicht anlegen"),
     MakeString(IDS_OPEN_CAUSE_NOT_A_PORT_NAME,
                u"Kein Portname (COM0: bis COM9: oder ein Ger\u00e4tepfad)."),
     MakeString(IDS_OPEN_CAUSE_NO_DEVICE,

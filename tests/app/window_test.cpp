@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
+#include <cstring>
 #include <filesystem>
 
 #include "app/commands.h"
@@ -119,6 +120,18 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   EXPECT_TRUE(proposed.startsWith(QString::fromStdString(documents) + "/tavik-") &&
               proposed.contains(proposed_name))
       << proposed.toStdString();
+  // A file that cannot be created, for root too: the box names it and the reason.
+  ASSERT_TRUE(WriteWholeFile(files_.File("file.txt"), ""));
+  for (const auto& [path, reason] : {std::pair{files_.File("file.txt/track.gpx"), ENOTDIR},
+                                     std::pair{files_.File("absent/track.gpx"), ENOENT}}) {
+    QString said;
+    AnswerNextFileDialog(QString::fromStdString(path));
+    AnswerNextMessageBox("OK", &said);
+    Command(IDM_RECORD);
+    EXPECT_EQ(said.toStdString(), "Can't create GPX file\n" + path + ": " + strerror(reason));
+    EXPECT_EQ(app_.menu_state, -19);
+    EXPECT_FALSE(GpxRecorderIsOpen(&app_.display.recorder));
+  }
   Command(IDM_START);
   const std::string first = files_.File("first"), second = files_.File("second.gpx");
   QStringList filters;

@@ -149,9 +149,8 @@ const Accepted kAccepted[] = {
     {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,.4,M", 0, {123519, 48.1173, 11.5166667, 0.4, 5332.401, 687.300}},
     // A field of fourteen characters is still read.
     {"$GPGGA,123519,4807.038000000,N,01131.000,E,1,08,0.9,545.4,", 0, kTextbook},
-    // A sentence that ends right after a closing comma is taken as far as it goes.
-    {"$GPGGA,123519,4807.038,N,", 0, {123519, 48.1173, 0, 0, 5333.691, 276.732}},
-    {"$GPGGA,123519,", 0, {123519, 0, 0, 0, 0, 166.022}},
+    // Cut right after the comma that closes the altitude: still a fix.
+    {"$GPGGA,123519,4807.038,N,01131.000,E,,,,545.4,", 0, kTextbook},
 };
 // clang-format on
 
@@ -172,9 +171,15 @@ const char* const kRejected[] = {
     "$GPGGA,123519,4807.038,,01131.000,E,1,08,0.9,545.4,",
     "$GPGGA,123519,4807.038, N,01131.000,E,1,08,0.9,545.4,",
     "$GPGGA,123519,4807.038,N,01131.000,e,1,08,0.9,545.4,",
-    // No altitude, or the text ends inside it.
+    // No altitude, or the text ends before the comma that closes it, after a comma too;
+    // a NUL ends the text.
     "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,,M",
     "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4",
+    "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,",
+    "$GPGGA,123519,4807.038,N,01131.000,E,",
+    "$GPGGA,120001,4807.050,N,",
+    "$GPGGA,123519,",
+    "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4\0,M,46.9,M,,*47",
     // Fifteen characters, in a field that is read or one that is not.
     "$GPGGA,123519,4807.0380000000,N,01131.000,E,1,08,0.9,545.4,",
     "$GPGGA,123519,4807.038,N,01131.000,E,1,123456789012345,0.9,545.4,",

@@ -7,7 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -15,6 +17,7 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/gpx/gpx_file_check.h"
 #include "tests/support/background_program.h"
 #include "tests/support/pty.h"
 #include "tests/support/run_program.h"
@@ -135,6 +138,53 @@ TEST(TavikDecode, PortsThatCannotBeOpenedAreNamedWithTheCauseAndNotListed) {
   ASSERT_NE(realpath(free_port.device().c_str(), device), nullptr);
   EXPECT_EQ(listed.substr(listed.find("\n5\t") + 1),
             "5\tCOM1:\t" + std::string(device) + "\n6\t\n");
+}
+
+// Output that cannot be written, a full disk or a reader gone (SIGPIPE no longer kills):
+// the run ends as on SIGTERM, its recording finished and its port released, with status
+// 4; standard error says why unless the reader simply went away.
+TEST(TavikDecode, OutputThatCannotBeWrittenEndsTheRunAndSaysWhy) {
+  TempPortsFolder ports;
+  TempDir dir;
+  const std::string log = dir.File("climb.log"), gpx = dir.File("track.gpx");
+  std::string fixes;
+  for (int i = 0; i < 3000; ++i)  // rows beyond what a pipe holds; each a waypoint
+    fixes += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + std::to_string(i) + ",\n";
+  ASSERT_TRUE(WriteWholeFile(log, fixes));
+  BackgroundProgram sim({BinPath("tavik-sim"), "--port", "COM7:", "--interval", "20"});
+  ASSERT_TRUE(PollUntil([&] { return std::filesystem::exists(ports.folder() + "/COM7"); }, 10000));
+  const std::string full = "tavik-decode: cannot write the output: No space left on device\n",
+                    to_full = ">/dev/full", to_head = "| head -n 3 >/dev/null";
+  const struct {
+    std::vector<std::string> args;
+    const std::string& to;
+    std::string said;
+  } cases[] = {
+      {{log}, to_full, full},
+      {{"--readouts", log}, to_full, full},
+      {{"--list-ports"}, to_full, full},
+      {{"--help"}, to_full, full},
+      {{"--gpx", gpx, log}, to_head, ""},
+      {{"--all", "--gpx", gpx, "-"}, to_full, full},
+      {{"--port", "COM7:", "--gpx", gpx}, to_head, ""},
+      {{"--port", "COM7:", "--readouts", "--gpx", gpx}, to_full, full},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv{"/usr/bin/timeout",
+                                  "20",
+                                  "/bin/bash",
+                                  "-c",
+                                  "\"$0\" \"$@\" " + c.to + "; exit ${PIPESTATUS[0]}",
+                                  BinPath("tavik-decode")};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    unlink(gpx.c_str());
+    const ProgramResult result = RunProgram(argv, fixes);
+    EXPECT_EQ(std::tie(result.exit_status, result.err), std::make_tuple(4, c.said))
+        << c.args[0] << c.to;
+    if (std::ranges::find(c.args, gpx) != c.args.end()) {  // finished, as on SIGTERM
+      EXPECT_EQ(GpsbabelWaypoints(gpx).size(), ReadFinishedGpx(gpx).size()) << c.args[0] << c.to;
+    }
+  }
 }
 
 }  // namespace

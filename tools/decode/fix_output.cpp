@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tools/decode/csv_rows.h"
+#include "tools/decode/output_status.h"
 
 bool FixOutputStart(FixOutput* output, const DecodeOptions& options, FILE* out,
                     std::string* error) {
@@ -55,5 +56,6 @@ bool FixOutputFinish(FixOutput* output) {
   }
   InstallMessagePoster(nullptr, nullptr);
   fflush(output->out);
+  OutputWritten(output->out);
   return recorded;
 }

@@ -1,5 +1,7 @@
 // tavik-decode: shows what tavik makes of an NMEA 0183 log or a live receiver.
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,13 +11,20 @@
 #include "tools/decode/decode_options.h"
 #include "tools/decode/file_input.h"
 #include "tools/decode/fix_output.h"
+#include "tools/decode/output_status.h"
 #include "tools/decode/port_input.h"
 #include "tools/decode/port_list.h"
 #include "tools/decode/stop_signal.h"
 
 namespace {
 
-enum ExitStatus { kExitOk = 0, kExitMissingFile = 1, kExitUsage = 2, kExitRecordingFailed = 3 };
+enum ExitStatus {
+  kExitOk = 0,
+  kExitMissingFile = 1,
+  kExitUsage = 2,
+  kExitRecordingFailed = 3,
+  kExitOutputFailed = 4,
+};
 
 // Where the lines of files and standard input go: every fix to `on_fix`, and with
 // --all a "rejected" row for every other line.
@@ -75,6 +84,7 @@ int DecodeFiles(DecodeOptions options, FixOutput* output) {
 // Reads the receiver into `output` until the count of fixes or a stop signal.
 int ReadReceiver(DecodeOptions options, FixOutput* output) {
   fflush(stdout);
+  if (!OutputWritten(stdout)) return kExitOk;  // told at the exit
   return ReadPort(options, FixOutputOnFix, output, stdout);
 }
 
@@ -92,9 +102,8 @@ int WithFixOutput(const DecodeOptions& options, int (*job)(DecodeOptions, FixOut
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Runs the command the options ask for.
+int Run(int argc, char** argv) {
   DecodeOptions options;
   std::string error;
   switch (ParseDecodeOptions(argc, argv, &options, &error)) {
@@ -115,4 +124,21 @@ int main(int argc, char** argv) {
       return ListPorts(stdout);
   }
   return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A closed output pipe fails the write (EPIPE) instead of killing the program, so a
+  // recording is still finished and the port released.
+  signal(SIGPIPE, SIG_IGN);
+  const int status = Run(argc, argv);
+  fflush(stdout);
+  OutputWritten(stdout);
+  const int error = OutputError();
+  if (error == 0) return status;
+  // A reader that went away needs no words; anything else is a failure to tell.
+  if (error != EPIPE)
+    fprintf(stderr, "tavik-decode: cannot write the output: %s\n", strerror(error));
+  return std::max<int>(status, kExitOutputFailed);
 }

@@ -17,6 +17,7 @@
 #include "platform/serial_port.h"
 #include "platform/text_convert.h"
 #include "tools/decode/liveness_report.h"
+#include "tools/decode/output_status.h"
 
 namespace {
 
@@ -36,9 +37,11 @@ void CountFix(double time, double latitude, double longitude, double altitude, d
   auto* counter = static_cast<FixCounter*>(context);
   counter->last_fix_ms.store(MonotonicMs(), std::memory_order_relaxed);
   if (counter->limit > 0 && counter->seen >= counter->limit) return;
+  if (OutputError() != 0) return;  // the reading is being stopped
   counter->sink(time, latitude, longitude, altitude, northing, easting, counter->sink_context);
   fflush(counter->out);
-  if (++counter->seen == counter->limit) {
+  // Output that cannot be written ends the reading like the last fix wanted.
+  if (++counter->seen == counter->limit || !OutputWritten(counter->out)) {
     const char byte = 1;
     (void)!write(counter->done_fd, &byte, 1);
   }

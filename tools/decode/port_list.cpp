@@ -5,6 +5,7 @@
 
 #include "gps/settings_enumerator.h"
 #include "platform/serial_port.h"
+#include "tools/decode/output_status.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ void PrintItem(const char* text, int32_t kind, void* context) {
   auto* out = static_cast<FILE*>(context);
   if (kind != KIND_PORT) {
     fprintf(out, "%d\t%s\n", static_cast<int>(kind), text != nullptr ? text : "");
+    OutputWritten(out);
     return;
   }
   // The device the name leads to, through the ports folder's link when there is one.
@@ -21,6 +23,7 @@ void PrintItem(const char* text, int32_t kind, void* context) {
   if (!ResolvePortName(text, device, sizeof device)) device[0] = '\0';
   const char* shown = realpath(device, target) != nullptr ? target : device;
   fprintf(out, "%d\t%s\t%s\n", static_cast<int>(kind), text, shown);
+  OutputWritten(out);
 }
 
 }  // namespace

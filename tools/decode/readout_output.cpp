@@ -1,6 +1,7 @@
 #include "tools/decode/readout_output.h"
 
 #include "platform/text_convert.h"
+#include "tools/decode/output_status.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ int RefreshAndPrint(WindowHandle window, uint32_t message, uintptr_t wparam, int
     fprintf(printer->out, "\t%s", text);
   }
   fputc('\n', printer->out);
+  OutputWritten(printer->out);
   return 1;
 }
 

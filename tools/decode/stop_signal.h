@@ -5,5 +5,8 @@
 // returns early instead of being restarted.
 void InstallStopSignals();
 
-// True once one of them arrived.
+// True once one of them arrived, or RequestStop was called.
 bool StopRequested();
+
+// Asks the run to stop as a stop signal does; any thread may call it.
+void RequestStop();
