@@ -49,8 +49,12 @@ suite() {
   local name=$1 dir=$2
   shift 2
   echo "== $name"
-  cmake -S . -B "$dir" "$@" >/dev/null
-  cmake --build "$dir" -j"$jobs"
+  # Called as "suite ... || status=1", where set -e does not hold: a build that fails
+  # counts as one failed test.
+  if ! cmake -S . -B "$dir" "$@" >/dev/null || ! cmake --build "$dir" -j"$jobs"; then
+    echo "0% tests passed, 1 tests failed out of 1 (the build of the $name)" >>"$summary"
+    return 1
+  fi
   local log="$dir/ctest.log"
   set +e
   with_x ctest --test-dir "$dir" --output-on-failure --timeout 600 -j"$jobs" 2>&1 | tee "$log"
