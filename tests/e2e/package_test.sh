@@ -6,8 +6,10 @@
 set -euo pipefail
 build_dir=$1 data_dir=$2
 scratch=$(mktemp -d)
-tavik_pid=
-trap '[ -z "$tavik_pid" ] || kill -KILL "$tavik_pid" 2>/dev/null; rm -rf "$scratch"' EXIT
+tavik_pid= xvfb_pid=
+# (set -e holds in the trap too: a kill of a program already gone must not end it early.)
+trap 'for pid in $tavik_pid $xvfb_pid; do kill -KILL "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true; done; rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 (cd "$scratch" && cpack --config "$build_dir/CPackConfig.cmake" >cpack.log 2>&1) ||
@@ -40,16 +42,21 @@ capture=$data_dir/nmea/haicom-305N.log
 [ "$(wc -l <"$scratch/installed.csv")" -gt 70 ] && cmp -s "$scratch"/{installed,built}.csv ||
   fail "installed tavik-decode: rows differ from those of the build"
 
-# Its own runtime folder keeps a tavik the user has open, or one of a parallel test, from
-# answering for it.
-xdpyinfo >/dev/null 2>&1 || { echo "SKIP: no X server for the installed program"; exit 77; }
+# The installed tavik on an X server of the test's own (Xvfb picks a free display), with
+# its own runtime folder, so that a tavik the user has open, or one of a parallel test,
+# does not answer for it.
+command -v Xvfb >/dev/null || { echo "SKIP: needs Xvfb for the installed program"; exit 77; }
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
+xvfb_pid=$!
+timeout 20 sh -c "until [ -s '$scratch/display' ]; do sleep 0.1; done" || fail "no X server"
 mkdir -m 0700 "$scratch/runtime"
-env -u WAYLAND_DISPLAY LANG=de_DE.UTF-8 LC_ALL= LC_MESSAGES= LD_DEBUG=files \
-  XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime" "$usr/bin/tavik" \
-  2>"$scratch/tavik.err" &
+env -u WAYLAND_DISPLAY DISPLAY=":$(cat "$scratch/display")" LANG=de_DE.UTF-8 LC_ALL= \
+  LC_MESSAGES= LD_DEBUG=files XDG_CONFIG_HOME="$scratch/config" \
+  XDG_RUNTIME_DIR="$scratch/runtime" "$usr/bin/tavik" 2>"$scratch/tavik.err" &
 tavik_pid=$!
-timeout 30 sh -c "until xdotool search --all --pid $tavik_pid --class tavik >/dev/null 2>&1; do
-  sleep 0.1; done" || fail "no window"
+DISPLAY=":$(cat "$scratch/display")" timeout 30 sh -c "until xdotool search --all --pid \
+  $tavik_pid --class tavik >/dev/null 2>&1; do kill -0 $tavik_pid || exit 1; sleep 0.1; done" ||
+  { grep -v '^ *[0-9]*:' "$scratch/tavik.err" >&2; fail "no window"; }
 kill -TERM "$tavik_pid"
 wait "$tavik_pid" || fail "tavik ended with $? on SIGTERM"
 tavik_pid=
