@@ -11,7 +11,7 @@ run_packages=(qt6-translations-l10n qt6-wayland)
 test_packages=(ccache libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
   socat xvfb xdotool xclip xprintidle x11-utils gpsbabel locales dbus time
   util-linux dpkg-dev file desktop-file-utils appstream python3-dbusmock weston gpsd
-  lintian devscripts)
+  lintian)
 
 case "${1:-test}" in
   build) wanted=("${build_packages[@]}") ;;
