@@ -97,10 +97,9 @@ std::vector<std::string> LastReadouts(const std::string& capture) {
 // the X server dies under it tavik ends the Yes way (file finished, configuration
 // saved), and started again without it says in one line what it needs.
 TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
-  SKIP_WITHOUT_SHARED_DATA();
   for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/xclip"})
     if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
-  const std::string capture = SharedDataPath("nmea/telit-pls83-w.log");
+  const std::string capture = DataPath("nmea/telit-pls83-w.log");
   TempDir home, runtime, files;
   const std::string expected_gpx = files.File("from-file.gpx"), track = files.File("live.gpx");
   ASSERT_EQ(RunProgram({BinPath("tavik-decode"), "--gpx", expected_gpx, capture}).exit_status, 0);
