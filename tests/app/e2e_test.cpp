@@ -197,13 +197,12 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
 // name, letter for letter what tavik-decode shows, and the state line beside them; the
 // accessibility bus ends with the desktop session.
 TEST(EndToEnd, AScreenReaderReadsTheReadOutsByName) {
-  SKIP_WITHOUT_SHARED_DATA();
   for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/dbus-run-session",
                            "/usr/libexec/at-spi-bus-launcher"})
     if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
   if (RunProgram({"/usr/bin/python3", "-c", "import pyatspi"}).exit_status != 0)
     GTEST_SKIP() << "needs python3-pyatspi";
-  const std::string capture = SharedDataPath("nmea/telit-pls83-w.log");
+  const std::string capture = DataPath("nmea/telit-pls83-w.log");
   const auto readouts = LastReadouts(capture);
   ASSERT_EQ(readouts.size(), 6u);
   std::string expected;
