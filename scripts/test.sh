@@ -97,15 +97,26 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo 
   -DTAVIK_BUILD_FUZZ=ON -DTAVIK_BUILD_TESTS=OFF -DTAVIK_BUILD_BENCH=OFF \
   -DTAVIK_BUILD_APP=OFF >/dev/null
 cmake --build build-fuzz -j"$jobs"
-fuzz_passed=0
+fuzz_passed=0 fuzz_failed=0
 for target in build-fuzz/bin/fuzz_*; do
   name=$(basename "$target")
   corpus=$(mktemp -d)
   cp fuzz/corpus/"${name#fuzz_}"/* "$corpus"/ 2>/dev/null || true
   echo "$name: ${fuzz_runs[$name]} runs"
-  "$target" -runs="${fuzz_runs[$name]}" -max_len=2048 "$corpus" 2>&1 | tail -n 2
-  rm -rf "$corpus"
-  fuzz_passed=$((fuzz_passed + 1))
+  # A crash or sanitizer report ends the fuzzer with a non-zero status: a failed test.
+  set +e
+  "$target" -runs="${fuzz_runs[$name]}" -max_len=2048 "$corpus" >"$corpus.log" 2>&1
+  fuzz_status=$?
+  set -e
+  if [ "$fuzz_status" = 0 ]; then
+    tail -n 2 "$corpus.log"
+    fuzz_passed=$((fuzz_passed + 1))
+  else
+    tail -n 40 "$corpus.log"
+    echo "$name failed with status $fuzz_status"
+    fuzz_failed=$((fuzz_failed + 1)) status=1
+  fi
+  rm -rf "$corpus" "$corpus.log"
 done
 
 # ctest counts a skipped test among the passed ones; here it is counted apart.
@@ -116,7 +127,7 @@ while read -r line; do
   passed=$((passed + total - bad))
   failed=$((failed + bad))
 done <"$summary"
-echo "tavik: $((passed - skipped + fuzz_passed + quick_start_passed)) passed, $failed failed, $skipped skipped"
+echo "tavik: $((passed - skipped + fuzz_passed + quick_start_passed)) passed, $((failed + fuzz_failed)) failed, $skipped skipped"
 while IFS=$'\t' read -r suite_name test reason; do
   echo "skipped: $test ($suite_name): $reason"
 done <"$skips"

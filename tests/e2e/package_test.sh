@@ -42,6 +42,11 @@ capture=$data_dir/nmea/haicom-305N.log
 [ "$(wc -l <"$scratch/installed.csv")" -gt 70 ] && cmp -s "$scratch"/{installed,built}.csv ||
   fail "installed tavik-decode: rows differ from those of the build"
 
+# The installed tavik tells its version without any display, as the built one does.
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$usr/bin/tavik" --version) || fail "tavik --version"
+[ "$version" = "$("$build_dir/bin/tavik" --version)" ] && [[ $version == "tavik "[0-9]* ]] ||
+  fail "installed tavik --version says '$version'"
+
 # The installed tavik on an X server of the test's own (Xvfb picks a free display), with
 # its own runtime folder, so that a tavik the user has open, or one of a parallel test,
 # does not answer for it.
