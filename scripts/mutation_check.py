@@ -159,8 +159,9 @@ class Build:
 
     def compile(self, programs):
         with open(self.dir / "build.log", "w") as log:
-            return subprocess.run(["cmake", "--build", self.dir, f"-j{JOBS}", "--target", *programs],
-                                  env=self.env, stdout=log, stderr=subprocess.STDOUT).returncode == 0
+            command = ["cmake", "--build", self.dir, f"-j{JOBS}", "--target", *programs]
+            return subprocess.run(command, env=self.env, stdout=log,
+                                  stderr=subprocess.STDOUT).returncode == 0
 
     def run(self, names, dirs, stop=False):
         """Runs the named tests; returns (failed, timed out) test names, in ctest's
@@ -176,7 +177,8 @@ class Build:
             command = XVFB + command
         log_path = self.dir / "ctest.log"
         with open(log_path, "w") as log:
-            status = subprocess.run(command, env=self.env, stdout=log, stderr=subprocess.STDOUT).returncode
+            status = subprocess.run(command, env=self.env, stdout=log,
+                                    stderr=subprocess.STDOUT).returncode
         log = log_path.read_text(errors="replace")
         ran = re.search(r"tests failed out of (\d+)", log)
         ran = int(ran.group(1)) if ran else 0
@@ -216,7 +218,10 @@ def check(faults, tree):
     builds = {False: Build(tree, "build", [], {}),
               True: Build(tree, "build-tsan", ["-DTAVIK_SANITIZE=thread", "-DTAVIK_BUILD_APP=OFF"],
                           tsan_env)}
-    read = lambda path: (tree / path).read_text(encoding="utf-8") if (tree / path).exists() else None
+
+    def read(path):
+        return (tree / path).read_text(encoding="utf-8") if (tree / path).exists() else None
+
     faulty = {fault.id: faulty_text(fault, read) for fault in faults}
     for tsan, build in builds.items():
         used = [f for f in faults if faulty[f.id] and ("tsan" in f.tags) == tsan]
@@ -232,16 +237,20 @@ def check(faults, tree):
         expected = build.tests(dirs)
         failed, _, ran = build.run(expected, dirs)
         if ran != len(expected):
-            sys.exit(f"ctest ran {ran} tests of the {len(expected)} selected; see {build.dir}/ctest.log")
+            sys.exit(f"ctest ran {ran} tests of the {len(expected)} selected; "
+                     f"see {build.dir}/ctest.log")
         build.failing = set(failed)
-        print(f"{build.name} without faults: {len(expected)} tests, {len(failed)} failing"
-              + (f", left out: {' '.join(failed)}" if failed else ""), flush=True)
+        skipped = (build.dir / "ctest.log").read_text(errors="replace").count("***Skipped")
+        print(f"{build.name} without faults: {len(expected)} tests, {skipped} skipped, "
+              f"{len(failed)} failing" + (f", left out: {' '.join(failed)}" if failed else ""),
+              flush=True)
 
     results = []
     for number, fault in enumerate(faults, 1):
         start = time.monotonic()
         print(f"[{number:2}/{len(faults)}] {fault.id:34} ", end="", flush=True)
-        record = {"id": fault.id, "folder": fault.folder, "tsan": "tsan" in fault.tags, "detail": ""}
+        record = {"id": fault.id, "folder": fault.folder, "tsan": "tsan" in fault.tags,
+                  "detail": ""}
         if faulty[fault.id] is None:
             record["result"] = "not applied"
         else:
@@ -249,8 +258,8 @@ def check(faults, tree):
         record["seconds"] = round(time.monotonic() - start)
         results.append(record)
         detail = f" ({record['detail']})" if record["detail"] else ""
-        print(f"{record['result']}{detail}"
-              + ("" if record["result"] == "not applied" else f", {record['seconds']} s"), flush=True)
+        took = "" if record["result"] == "not applied" else f", {record['seconds']} s"
+        print(f"{record['result']}{detail}{took}", flush=True)
     return results
 
 
@@ -261,6 +270,8 @@ def check_one(fault, path, text, tree, build):
     nothing."""
     dirs = test_dirs_of(fault.folder)
     programs, names = build.programs(dirs), build.tests(dirs)
+    if not names:
+        return {"result": "unsure", "detail": f"{build.name} has no tests in {' '.join(dirs)}"}
     file = tree / path
     original = file.read_text(encoding="utf-8")
     file.write_text(text, encoding="utf-8")
@@ -273,16 +284,16 @@ def check_one(fault, path, text, tree, build):
     if not failed:
         return {"result": "SURVIVED"}
     killer = failed[0]
-    how = "timed out" if killer in timed_out else "failed"
+    blame = f"{killer} timed out" if killer in timed_out and killer != ALL_TIMED_OUT else killer
     if not build.compile(programs):
-        return {"result": "unsure", "detail": f"{killer} {how}; the revision no longer builds"}
+        return {"result": "unsure", "detail": f"{blame}; the revision no longer builds"}
     # ALL_TIMED_OUT, or ctest failing without naming a test: the whole run once more.
     again, again_timed_out, _ = build.run(names if killer.startswith("(") else [killer], dirs)
     if again:
         without = "times out" if again_timed_out else "fails"
-        return {"result": "unsure", "detail": f"{killer} {how}, and {without} without the fault too"}
-    return {"result": "killed", "detail": f"{killer} timed out" if killer in timed_out[:1] and
-            not killer.startswith("(") else killer}
+        who = "all suites" if killer == ALL_TIMED_OUT else killer
+        return {"result": "unsure", "detail": f"{who} {without} without the fault too"}
+    return {"result": "killed", "detail": blame}
 
 
 def folder_table(results):
@@ -349,6 +360,9 @@ def main():
     if not faults:
         sys.exit("no fault matches")
     project = Path(git("rev-parse", "--show-toplevel", cwd=FAULT_LIST.parent).stdout.strip())
+    if git("rev-parse", "--verify", "--quiet", f"{args.rev}^{{commit}}", cwd=project,
+           check=False).returncode != 0:
+        sys.exit(f"no such revision: {args.rev}")
     if args.dry_run:
         return dry_run(faults, project, args.rev)
 
@@ -365,7 +379,8 @@ def main():
         results = check(faults, tree)
         report(results)
         if args.json:
-            Path(args.json).write_text(json.dumps({"revision": revision, "faults": results}, indent=1) + "\n")
+            data = {"revision": revision, "faults": results}
+            Path(args.json).write_text(json.dumps(data, indent=1) + "\n")
     finally:
         if args.keep:
             print(f"scratch checkout kept: {tree}")
