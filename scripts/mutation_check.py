@@ -322,13 +322,14 @@ def report(results):
 def compare(old_file, new_file):
     old, new = (json.loads(Path(f).read_text()) for f in (old_file, new_file))
     for name, data in ((old_file, old), (new_file, new)):
-        print(f"{name} (revision {data['revision']}):")
+        only = f", only the tests in {data['test_dirs']}" if data.get("test_dirs") else ""
+        print(f"{name} (revision {data['revision']}{only}):")
         print("\n".join(folder_table(data["faults"])))
         print()
     now = {r["id"]: r for r in new["faults"]}
     lost = [r["id"] for r in old["faults"] if r["result"] == "killed"
             and now.get(r["id"], {}).get("result") != "killed"]
-    print(f"killed in {old_file}, not in {new_file}: " + ("none" if not lost else ""))
+    print(f"killed in {old_file}, not in {new_file}:" + ("" if lost else " none"))
     for fault_id in lost:
         print(f"  {fault_id}: {now[fault_id]['result'] if fault_id in now else 'not checked'}")
 
@@ -379,7 +380,8 @@ def main():
         results = check(faults, tree)
         report(results)
         if args.json:
-            data = {"revision": revision, "faults": results}
+            data = {"revision": revision, "test_dirs": os.environ.get("TEST_DIRS", ""),
+                    "faults": results}
             Path(args.json).write_text(json.dumps(data, indent=1) + "\n")
     finally:
         if args.keep:
