@@ -163,7 +163,7 @@ class Build:
             return subprocess.run(command, env=self.env, stdout=log,
                                   stderr=subprocess.STDOUT).returncode == 0
 
-    def run(self, names, dirs, stop=False):
+    def run(self, names, dirs, stop=False, log_name="ctest.log"):
         """Runs the named tests; returns (failed, timed out) test names, in ctest's
         order, and the number of tests ctest ran. When all of them together outlast
         FAULT_TIMEOUT, both name ALL_TIMED_OUT."""
@@ -175,7 +175,7 @@ class Build:
         command += ["--stop-on-failure"] if stop else []
         if "app" in dirs:
             command = XVFB + command
-        log_path = self.dir / "ctest.log"
+        log_path = self.dir / log_name
         with open(log_path, "w") as log:
             status = subprocess.run(command, env=self.env, stdout=log,
                                     stderr=subprocess.STDOUT).returncode
@@ -188,7 +188,8 @@ class Build:
         if failed_log.exists():
             failed = [line.split(":", 1)[1] for line in failed_log.read_text().splitlines()]
         elif status != 0:
-            failed = [f"(ctest exit status {status}, see {log_path})"]
+            ended = f"ended by signal {-status}" if status < 0 else f"exit status {status}"
+            failed = [f"(ctest {ended}, see {log_path})"]
         timeout_lines = [line for line in log.splitlines() if "***Timeout" in line]
         timed_out = [name for name in failed if any(f": {name} " in line for line in timeout_lines)]
         return failed, timed_out, ran
@@ -257,7 +258,8 @@ def check(faults, tree):
             record.update(check_one(fault, *faulty[fault.id], tree, builds["tsan" in fault.tags]))
         record["seconds"] = round(time.monotonic() - start)
         results.append(record)
-        detail = f" ({record['detail']})" if record["detail"] else ""
+        detail = record["detail"]
+        detail = f" {detail}" if detail.startswith("(") else f" ({detail})" if detail else ""
         took = "" if record["result"] == "not applied" else f", {record['seconds']} s"
         print(f"{record['result']}{detail}{took}", flush=True)
     return results
@@ -278,7 +280,7 @@ def check_one(fault, path, text, tree, build):
     try:
         if not build.compile(programs):
             return {"result": "no build"}
-        failed, timed_out, _ = build.run(names, dirs, stop=True)
+        failed, timed_out, _ = build.run(names, dirs, stop=True, log_name="fault-ctest.log")
     finally:
         file.write_text(original, encoding="utf-8")
     if not failed:
