@@ -1,17 +1,14 @@
 #!/usr/bin/env python3
 """Mutation check: do the suites notice real faults?
 
-Applies, one at a time, each deliberate fault of scripts/mutation_faults.txt to a
-scratch checkout of a git revision, builds only the test programs that exercise the
-faulty folder (plus the tool and end-to-end suites), runs them, and reports each fault
-as killed (a test failed or timed out, and passes again without the fault), SURVIVED
-(every test passed), not applied (its text is no longer in the source), no build (the
-fault did not compile) or unsure (the killing test fails or times out without the
-fault too). Tests that fail without any fault are left out. Faults tagged [tsan]
-(locks and threads) run against a ThreadSanitizer build, so that a data race kills
-them rather than an unlucky schedule. Not run by CI: after one build and run of the
-unchanged suites it takes 10 to 20 s per fault in the core folders and about a minute
-per fault in the front-end.
+Applies each fault of scripts/mutation_faults.txt, one at a time, to a scratch
+checkout of a git revision, builds and runs the test programs of the faulty folder
+(plus the tool and end-to-end suites; tests failing without any fault are left out)
+and reports it killed (a test failed or timed out, and passes again without the
+fault), SURVIVED, not applied (its text is gone), no build, or unsure (the killing
+test fails or times out without the fault too). Faults tagged [tsan] run against a
+ThreadSanitizer build, so that a data race kills them rather than an unlucky
+schedule. Not run by CI: after the unchanged suites' build and run, 10 to 60 s a fault.
 
   scripts/mutation_check.py [--rev REV] [--keep] [--list | --dry-run] [--json FILE]
                             [ID-REGEX...]
@@ -51,7 +48,6 @@ TEST_TIMEOUT = int(os.environ.get("TEST_TIMEOUT", "120"))
 FAULT_TIMEOUT = int(os.environ.get("FAULT_TIMEOUT", "900"))
 XVFB = ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp"]
 ALL_TIMED_OUT = "(all suites timed out)"
-RESULTS = ("killed", "SURVIVED", "not applied", "no build", "unsure")
 
 
 @dataclass
@@ -118,16 +114,11 @@ class Build:
     """One build folder of the scratch checkout, with the tests ctest knows there."""
 
     def __init__(self, tree, name, options, env):
-        self.tree, self.dir, self.name = tree, tree / name, name
+        self.dir, self.name = tree / name, name
         self.options = ["-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DTAVIK_BUILD_BENCH=OFF", *options]
         self.env = dict(os.environ, **env)
         self.failing = set()  # tests that fail without any fault
         self.table = []
-
-    def configure(self):
-        subprocess.run(["cmake", "-S", self.tree, "-B", self.dir, *self.options],
-                       env=self.env, check=True, stdout=subprocess.DEVNULL)
-        self.read_tests()
 
     def read_tests(self):
         """(test folder, program, test name) of every test; a program not built yet
@@ -215,10 +206,9 @@ def dry_run(faults, project, rev):
 
 def check(faults, tree):
     """Checks every fault on the checkout in tree; returns one result record per fault."""
-    tsan_env = {"TSAN_OPTIONS": "halt_on_error=1"}
     builds = {False: Build(tree, "build", [], {}),
               True: Build(tree, "build-tsan", ["-DTAVIK_SANITIZE=thread", "-DTAVIK_BUILD_APP=OFF"],
-                          tsan_env)}
+                          {"TSAN_OPTIONS": "halt_on_error=1"})}
 
     def read(path):
         return (tree / path).read_text(encoding="utf-8") if (tree / path).exists() else None
@@ -228,7 +218,9 @@ def check(faults, tree):
         used = [f for f in faults if faulty[f.id] and ("tsan" in f.tags) == tsan]
         if not used:
             continue
-        build.configure()
+        subprocess.run(["cmake", "-S", tree, "-B", build.dir, *build.options],
+                       env=build.env, check=True, stdout=subprocess.DEVNULL)
+        build.read_tests()
         dirs = sorted({d for fault in used for d in test_dirs_of(fault.folder)})
         programs = build.programs(dirs)
         print(f"{build.name}: building {len(programs)} test programs", flush=True)
@@ -292,9 +284,11 @@ def check_one(fault, path, text, tree, build):
     # ALL_TIMED_OUT, or ctest failing without naming a test: the whole run once more.
     again, again_timed_out, _ = build.run(names if killer.startswith("(") else [killer], dirs)
     if again:
-        without = "times out" if again_timed_out else "fails"
-        who = "all suites" if killer == ALL_TIMED_OUT else killer
-        return {"result": "unsure", "detail": f"{who} {without} without the fault too"}
+        if killer.startswith("("):
+            detail = "the suites " + ("time out" if again_timed_out else "fail")
+        else:
+            detail = killer + (" times out" if again_timed_out else " fails")
+        return {"result": "unsure", "detail": detail + " without the fault too"}
     return {"result": "killed", "detail": blame}
 
 
@@ -316,7 +310,7 @@ def folder_table(results):
 def report(results):
     print()
     print("\n".join(folder_table(results)))
-    for result in RESULTS[1:]:
+    for result in ("SURVIVED", "not applied", "no build", "unsure"):
         ids = [r["id"] for r in results if r["result"] == result]
         print(f"{result.lower() + ':':12} {' '.join(ids) or 'none'}")
 
@@ -338,11 +332,9 @@ def compare(old_file, new_file):
 
 def main():
     parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("-h", "--help", action="store_true")
+    for flags in (["-h", "--help"], ["--keep"], ["--list"], ["--dry-run"]):
+        parser.add_argument(*flags, action="store_true")
     parser.add_argument("--rev", default="HEAD")
-    parser.add_argument("--keep", action="store_true")
-    parser.add_argument("--list", action="store_true")
-    parser.add_argument("--dry-run", action="store_true")
     parser.add_argument("--json")
     parser.add_argument("--compare", nargs=2, metavar=("OLD", "NEW"))
     parser.add_argument("patterns", nargs="*", metavar="ID-REGEX")
