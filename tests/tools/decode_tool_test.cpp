@@ -54,24 +54,19 @@ TEST(TavikDecode, CommandLineTranscript) {
 TEST(TavikPrograms, HelpAndVersionWithoutADisplay) {
   ScopedEnv display("DISPLAY", nullptr), wayland("WAYLAND_DISPLAY", nullptr),
       platform("QT_QPA_PLATFORM", nullptr);
-  const struct {
-    const char* program;
-    const char* usage_names;  // what the usage of each must mention
-  } programs[] = {
-      {"tavik", "XDG_CONFIG_HOME"},
-      {"tavik-decode", "--list-ports"},
-      {"tavik-sim", "--replay"},
-  };
-  for (const auto& p : programs) {
-    if (std::string(p.program) == "tavik" && !TAVIK_HAS_APP) continue;  // built without it
-    const ProgramResult version = RunProgram({BinPath(p.program), "--version"});
+  // Each program, and a word its usage must mention.
+  for (const auto& [program, usage_names] : {std::pair{"tavik", "XDG_CONFIG_HOME"},
+                                             {"tavik-decode", "--list-ports"},
+                                             {"tavik-sim", "--replay"}}) {
+    if (std::string(program) == "tavik" && !TAVIK_HAS_APP) continue;  // built without it
+    const ProgramResult version = RunProgram({BinPath(program), "--version"});
     EXPECT_EQ(std::tie(version.exit_status, version.out, version.err),
               std::make_tuple(0, std::string("tavik " TAVIK_VERSION "\n"), std::string()))
-        << p.program;
-    const ProgramResult help = RunProgram({BinPath(p.program), "--help"});
-    EXPECT_EQ(help.exit_status, 0) << p.program;
-    EXPECT_NE(help.out.find("--version"), std::string::npos) << p.program;
-    EXPECT_NE(help.out.find(p.usage_names), std::string::npos) << p.program;
+        << program;
+    const ProgramResult help = RunProgram({BinPath(program), "--help"});
+    EXPECT_EQ(help.exit_status, 0) << program;
+    EXPECT_NE(help.out.find("--version"), std::string::npos) << program;
+    EXPECT_NE(help.out.find(usage_names), std::string::npos) << program;
   }
 }
 
@@ -170,12 +165,9 @@ TEST(TavikDecode, OutputThatCannotBeWrittenEndsTheRunAndSaysWhy) {
       {{"--port", "COM7:", "--readouts", "--gpx", gpx}, to_full, full},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> argv{"/usr/bin/timeout",
-                                  "20",
-                                  "/bin/bash",
-                                  "-c",
-                                  "\"$0\" \"$@\" " + c.to + "; exit ${PIPESTATUS[0]}",
-                                  BinPath("tavik-decode")};
+    std::vector<std::string> argv{"/usr/bin/timeout", "20", "/bin/bash", "-c"};
+    argv.push_back("\"$0\" \"$@\" " + c.to + "; exit ${PIPESTATUS[0]}");
+    argv.push_back(BinPath("tavik-decode"));
     argv.insert(argv.end(), c.args.begin(), c.args.end());
     unlink(gpx.c_str());
     const ProgramResult result = RunProgram(argv, fixes);
