@@ -1,5 +1,5 @@
 // tavik-decode as a user and a script run it: its options, outputs, messages and exit
-// status, and ports it cannot open.
+// status, and ports it cannot open; tavik-sim's sentences and replays.
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -22,6 +22,8 @@
 #include "tests/support/pty.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_env.h"
+#include "tools/sim/capture_bursts.h"
+#include "tools/sim/nmea_walk.h"
 
 namespace {
 
@@ -177,6 +179,19 @@ TEST(TavikDecode, OutputThatCannotBeWrittenEndsTheRunAndSaysWhy) {
       EXPECT_EQ(GpsbabelWaypoints(gpx).size(), ReadFinishedGpx(gpx).size()) << c.args[0] << c.to;
     }
   }
+}
+
+// tavik-sim's own sentences carry their checksum; a replay sends a burst up to each GGA and
+// leaves the comments out.
+TEST(TavikSim, SentencesAndReplayBursts) {
+  using namespace std::string_literals;
+  EXPECT_EQ(NmeaChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"),
+            "*6A");
+  EXPECT_EQ(CaptureBursts("# receiver: test\n#\n$GPGSV,1*00\r\n$GPGGA,1*00\r\n\r$GPRMC,2\x00\xff*00"
+                          "\r\r\n$GNGGA,2*00\n$GPGSV,3*00\ntail without end"s),
+            (std::vector<std::string>{"$GPGSV,1*00\r\n$GPGGA,1*00\r\n",
+                                      "\r$GPRMC,2\x00\xff*00\r\r\n$GNGGA,2*00\n"s,
+                                      "$GPGSV,3*00\ntail without end"}));
 }
 
 }  // namespace
