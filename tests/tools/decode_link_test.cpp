@@ -61,10 +61,9 @@ std::string FreePort() {
 // pty), once talking without a fix, once gone for a while: the reader reads on into the same
 // recording, and says once when positions stop and once when they come again.
 TEST(TavikDecodeLink, ReadsOnAcrossUnpluggingAndSaysWhenPositionsStop) {
-  TempPortsFolder ports;
-  TempDir files;
-  const std::string gpx = files.File("track.gpx"), no_fix = files.File("no-fix.log"),
-                    entry = ports.folder() + "/COM2";
+  TempPortsFolder ports;  // its folder holds the recording and the log too
+  const std::string gpx = ports.config_home() + "/track.gpx",
+                    no_fix = ports.config_home() + "/no-fix.log", entry = ports.folder() + "/COM2";
   ASSERT_TRUE(WriteWholeFile(no_fix, "$GPGGA,123519,,,,,0,00,,,M,,M,,*66\r\n"));
   ASSERT_TRUE(ports.Link(2, "/dev/pts/999999"));  // left by a killed simulator: replaced
   const struct {
@@ -237,8 +236,7 @@ TEST(TavikDecodeLink, EveryFixSentBeforeTheStopIsKept) {
               {true, SIGTERM, 5},  {true, SIGHUP, 20},  {true, SIGTERM, 20}};
   for (const auto& run : runs) {
     TempPortsFolder ports;
-    TempDir files;
-    const std::string gpx = files.File("track.gpx");
+    const std::string gpx = ports.config_home() + "/track.gpx";
     std::string fixes;
     for (int n = 0; n < run.fixes; ++n)
       fixes += FixLine(n);

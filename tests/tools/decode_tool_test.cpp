@@ -142,8 +142,8 @@ TEST(TavikDecode, PortsThatCannotBeOpenedAreNamedWithTheCauseAndNotListed) {
 // 4; standard error says why unless the reader simply went away.
 TEST(TavikDecode, OutputThatCannotBeWrittenEndsTheRunAndSaysWhy) {
   TempPortsFolder ports;
-  TempDir dir;
-  const std::string log = dir.File("climb.log"), gpx = dir.File("track.gpx");
+  const std::string log = ports.config_home() + "/climb.log",
+                    gpx = ports.config_home() + "/track.gpx";
   std::string fixes;
   for (int i = 0; i < 3000; ++i)  // rows beyond what a pipe holds; each a waypoint
     fixes += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + std::to_string(i) + ",\n";
