@@ -57,11 +57,11 @@ TEST(RecordingFaults, CopiedHungUpOrKilledAtAnyMomentARecordingIsAFinishedFile) 
   std::mt19937 random(seed);
   const auto pause = [&] { usleep(std::uniform_int_distribution<useconds_t>(0, 250000)(random)); };
   TempPortsFolder ports;
-  TempDir dir;
-  const std::string gpx = dir.File("track.gpx"), copy = dir.File("copy.gpx");
-  ASSERT_TRUE(WriteWholeFile(dir.File("climb.log"), ClimbingFixes(100, 200)));
-  BackgroundProgram sim({BinPath("tavik-sim"), "--port", "COM6:", "--interval", "10", "--replay",
-                         dir.File("climb.log"), "--loop"});
+  const std::string gpx = ports.config_home() + "/track.gpx", copy = gpx + ".copy",
+                    log = ports.config_home() + "/climb.log";
+  ASSERT_TRUE(WriteWholeFile(log, ClimbingFixes(100, 200)));
+  BackgroundProgram sim(
+      {BinPath("tavik-sim"), "--port", "COM6:", "--interval", "10", "--replay", log, "--loop"});
   const std::vector<std::string> reader{
       BinPath("tavik-decode"), "--port", "COM6:", "--timeout", "50", "--gpx", gpx};
   std::vector<std::string> one_fix = reader;
