@@ -16,16 +16,11 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/ms_since.h"
 #include "tests/support/pty.h"
 #include "tests/support/termios2_readback.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-int64_t MsSince(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
 
 // errno of a refused open; 0 when it opened (the port is closed again).
 int OpenError(const std::string& name) {
@@ -108,7 +103,7 @@ TEST(SerialPortRead, RawBytesWhenFullOrAfterTheIntervalOrTheTotalBound) {
   for (const auto& r : reads) {
     ASSERT_TRUE(pty.Write(r.sent));
     char buffer[1023];
-    const auto start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     const int32_t count = SerialPortRead(port, SerialTimeoutsFor(r.t), buffer, r.max);
     const int64_t elapsed = MsSince(start);
     EXPECT_EQ(count, r.count) << r.t;
@@ -130,7 +125,7 @@ TEST(SerialPortRead, RawBytesWhenFullOrAfterTheIntervalOrTheTotalBound) {
       pty.Write("x");
   });
   char buffer[1023];
-  const auto start = Clock::now();
+  const auto start = std::chrono::steady_clock::now();
   const int32_t got = SerialPortRead(port, SerialTimeoutsFor(100), buffer, sizeof buffer);
   const int64_t elapsed = MsSince(start);
   stop = true;

@@ -3,23 +3,20 @@
 // /etc/resolv.conf) says that names whose first label begins with "unknown" do not
 // exist and never answers anything else; with --silent-port P a connection to
 // 127.0.0.1:P is never answered (the listener's accept queue is full, so SYNs are
-// dropped). SIGTERM, SIGINT and SIGHUP are passed on to the program; the exit status
-// is the program's. Exits 77 with the reason when the machine allows no namespaces.
+// dropped). The program takes this helper's place: signals reach it and its exit status
+// is the helper's. Exits 77 with the reason when the machine allows no namespaces.
 //
 //   tavik_test_netns [--dns-timeout SECONDS] [--silent-port P] -- PROGRAM ARGS...
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <net/if.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
-#include <sys/signalfd.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -38,20 +35,19 @@ constexpr uint16_t kDnsPort = 53;
   exit(kSkip);
 }
 
+// Writes `text` to the open `fd` and closes it; false when either fails.
+bool WriteAndClose(int fd, const std::string& text) {
+  const bool written =
+      fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  return (fd < 0 || close(fd) == 0) && written;
+}
+
 bool WriteFile(const char* path, const std::string& text) {
-  const int fd = open(path, O_WRONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  close(fd);
-  return written;
+  return WriteAndClose(open(path, O_WRONLY | O_CLOEXEC), text);
 }
 
 sockaddr_in Loopback(uint16_t port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
+  return {AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
 }
 
 // A private user, network and mount namespace with lo up and our resolv.conf.
@@ -66,13 +62,10 @@ void EnterPrivateNetwork(int dns_timeout_s) {
   }
   if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) Skip("private mounts");
   char resolv[] = "/tmp/tavik-resolv-XXXXXX";
-  const int fd = mkstemp(resolv);
-  const std::string text =
-      "nameserver 127.0.0.1\noptions timeout:" + std::to_string(dns_timeout_s) + " attempts:1\n";
-  const bool written =
-      fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  if (fd >= 0) close(fd);
-  const bool mounted = written && mount(resolv, "/etc/resolv.conf", nullptr, MS_BIND, nullptr) == 0;
+  const bool mounted =
+      WriteAndClose(mkstemp(resolv), "nameserver 127.0.0.1\noptions timeout:" +
+                                         std::to_string(dns_timeout_s) + " attempts:1\n") &&
+      mount(resolv, "/etc/resolv.conf", nullptr, MS_BIND, nullptr) == 0;
   unlink(resolv);
   if (!mounted) Skip("resolv.conf");
   const int control = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -87,14 +80,13 @@ void EnterPrivateNetwork(int dns_timeout_s) {
 // A listener whose one-place accept queue is taken: further SYNs are dropped.
 void HoldSilentPort(uint16_t port) {
   const sockaddr_in address = Loopback(port);
+  const auto* at = reinterpret_cast<const sockaddr*>(&address);
   const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   const int filler = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener, 0) != 0 ||
-      connect(filler, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    Skip("silent port");
-  }
   // Both stay open for the whole run.
+  if (bind(listener, at, sizeof address) != 0 || listen(listener, 0) != 0 ||
+      connect(filler, at, sizeof address) != 0)
+    Skip("silent port");
 }
 
 // NXDOMAIN for a query whose first label begins with "unknown"; nothing otherwise.
@@ -121,59 +113,35 @@ void Answer(int dns) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int dns_timeout_s = 5;
-  int silent_port = 0;
-  int first = 1;
-  for (; first < argc && strcmp(argv[first], "--") != 0; first += 2) {
-    if (first + 1 >= argc) break;
+  int dns_timeout_s = 5, silent_port = 0, first = 1;
+  for (; first + 1 < argc && strcmp(argv[first], "--") != 0; first += 2) {
     if (strcmp(argv[first], "--dns-timeout") == 0) dns_timeout_s = atoi(argv[first + 1]);
     if (strcmp(argv[first], "--silent-port") == 0) silent_port = atoi(argv[first + 1]);
   }
-  if (first + 1 >= argc) {
+  if (first + 1 >= argc || strcmp(argv[first], "--") != 0) {
     fputs("usage: tavik_test_netns [--dns-timeout S] [--silent-port P] -- PROGRAM ARGS...\n",
           stderr);
     return 2;
   }
   EnterPrivateNetwork(dns_timeout_s);
-  if (silent_port > 0) HoldSilentPort(static_cast<uint16_t>(silent_port));
-  const sockaddr_in server = Loopback(kDnsPort);
+  // Bound before the program starts, so that its first query waits rather than fails.
   const int dns = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  if (dns < 0 || bind(dns, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0) {
+  const sockaddr_in server = Loopback(kDnsPort);
+  if (bind(dns, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0)
     Skip("name server");
+  if (silent_port > 0) HoldSilentPort(static_cast<uint16_t>(silent_port));
+  // The name server is a child that ends with the program; the program takes this
+  // process's place, so signals reach it and its exit status is this one's.
+  const pid_t parent = getpid();
+  const pid_t server_process = fork();
+  if (server_process < 0) Skip("fork");
+  if (server_process == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(0);
+    for (;;)
+      Answer(dns);
   }
-
-  sigset_t signals;
-  sigemptyset(&signals);
-  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP, SIGCHLD})
-    sigaddset(&signals, signal_number);
-  sigprocmask(SIG_BLOCK, &signals, nullptr);
-  const int signal_fd = signalfd(-1, &signals, SFD_CLOEXEC);
-  const pid_t child = fork();
-  if (child == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);  // a helper killed leaves no program behind
-    sigprocmask(SIG_UNBLOCK, &signals, nullptr);
-    execvp(argv[first + 1], argv + first + 1);
-    perror(argv[first + 1]);
-    _exit(127);
-  }
-  if (child < 0 || signal_fd < 0) return 1;
-  pollfd waits[2] = {{dns, POLLIN, 0}, {signal_fd, POLLIN, 0}};
-  for (;;) {
-    if (poll(waits, 2, -1) < 0 && errno != EINTR) return 1;
-    if (waits[0].revents != 0) Answer(dns);
-    if (waits[1].revents == 0) continue;
-    signalfd_siginfo received;
-    if (read(signal_fd, &received, sizeof received) != sizeof received) continue;
-    if (received.ssi_signo != SIGCHLD) {
-      kill(child, static_cast<int>(received.ssi_signo));
-      continue;
-    }
-    int status = 0;
-    if (waitpid(child, &status, WNOHANG) != child) continue;
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    signal(WTERMSIG(status), SIG_DFL);
-    sigprocmask(SIG_UNBLOCK, &signals, nullptr);
-    raise(WTERMSIG(status));
-    return 128 + WTERMSIG(status);
-  }
+  execvp(argv[first + 1], argv + first + 1);
+  perror(argv[first + 1]);
+  return 127;
 }

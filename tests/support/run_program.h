@@ -1,6 +1,7 @@
 // Runs one of the built programs as a person would, and collects what it printed.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,3 +19,8 @@ std::string BinPath(const std::string& program);
 // `env` entries "NAME=value" are added to the inherited environment.
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& input = "",
                          const std::vector<std::string>& env = {});
+
+// The rows of tavik-decode's CSV output `out`, its header not counted.
+inline size_t CsvRows(const std::string& out) {
+  return std::max<size_t>(std::ranges::count(out, '\n'), 1) - 1;
+}

@@ -20,6 +20,7 @@
 
 #include "tests/gpx/gpx_file_check.h"
 #include "tests/support/background_program.h"
+#include "tests/support/ms_since.h"
 #include "tests/support/pty.h"
 #include "tests/support/shared_data.h"
 #include "tools/sim/nmea_walk.h"
@@ -29,38 +30,40 @@ namespace {
 constexpr char kAgain[] = "tavik-decode: positions again\n";
 constexpr int kWaitMs = 20000;
 
-// A GGA sentence with fix `n`, its checksum right (gpsd passes on no other).
+// GGA fix `n`, one minute of latitude north of fix n - 1, so each is a waypoint of its
+// own; its checksum right (gpsd passes on no other).
 std::string FixLine(int n) {
   char body[96];
-  snprintf(body, sizeof body, "GPGGA,1000%02d,4807.%03d,N,01131.000,E,1,08,0.9,545.4,M,,M,,",
-           n % 60, n % 1000);
+  snprintf(body, sizeof body, "GPGGA,1000%02d,48%02d.000,N,01131.000,E,1,08,0.9,545.4,M,,M,,",
+           n % 60, n % 60);
   return "$" + std::string(body) + NmeaChecksum(body) + "\r\n";
+}
+
+// A TCP listener on a free port of the loopback address, its number in `port`.
+int Listen(std::string* port) {
+  sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+  socklen_t size = sizeof address;
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(fd, 1) != 0) return -1;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+  *port = std::to_string(ntohs(address.sin_port));
+  return fd;
 }
 
 // A TCP port of the loopback address that nothing listens on.
 std::string FreePort() {
-  sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-  socklen_t size = sizeof address;
-  const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  bind(probe, reinterpret_cast<sockaddr*>(&address), size);
-  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-  close(probe);
-  return std::to_string(ntohs(address.sin_port));
-}
-
-// Rows printed so far, the header not counted.
-size_t Rows(const BackgroundProgram& program) {
-  return std::max<size_t>(std::ranges::count(program.OutputSoFar(), '\n'), 1) - 1;
+  std::string port;
+  close(Listen(&port));
+  return port;
 }
 
 // A receiver unplugged and plugged in again (a simulator ended and started again, on a new
 // pty), once talking without a fix, once gone for a while: the reader reads on into the same
 // recording, and says once when positions stop and once when they come again.
 TEST(TavikDecodeLink, ReadsOnAcrossUnpluggingAndSaysWhenPositionsStop) {
-  TempPortsFolder ports;
-  TempDir files;
-  const std::string gpx = files.File("track.gpx"), no_fix = files.File("no-fix.log"),
-                    entry = ports.folder() + "/COM2";
+  TempPortsFolder ports;  // its folder holds the recording and the log too
+  const std::string gpx = ports.config_home() + "/track.gpx",
+                    no_fix = ports.config_home() + "/no-fix.log", entry = ports.folder() + "/COM2";
   ASSERT_TRUE(WriteWholeFile(no_fix, "$GPGGA,123519,,,,,0,00,,,M,,M,,*66\r\n"));
   ASSERT_TRUE(ports.Link(2, "/dev/pts/999999"));  // left by a killed simulator: replaced
   const struct {
@@ -82,13 +85,13 @@ TEST(TavikDecodeLink, ReadsOnAcrossUnpluggingAndSaysWhenPositionsStop) {
     if (!reader)
       reader.emplace(std::vector<std::string>{BinPath("tavik-decode"), "--port",
                                               "COM2:", "--timeout", "100", "--gpx", gpx});
-    const size_t rows = Rows(*reader), waypoints = FileLines(gpx).size();
+    const size_t rows = CsvRows(reader->OutputSoFar()), waypoints = FileLines(gpx).size();
     said += plug_in.said;
     ASSERT_TRUE(PollUntil(
         [&] {
           return reader->ErrorsSoFar() == said &&
-                 (!plug_in.sends.empty() ||
-                  (Rows(*reader) >= rows + 3 && FileLines(gpx).size() > waypoints));
+                 (!plug_in.sends.empty() || (CsvRows(reader->OutputSoFar()) >= rows + 3 &&
+                                             FileLines(gpx).size() > waypoints));
         },
         kWaitMs))
         << reader->ErrorsSoFar();
@@ -127,8 +130,8 @@ TEST(TavikDecodeLink, NetworkSourcesGiveTheRowsOfTheFile) {
         kWaitMs);
   };
   ASSERT_TRUE(listed("COM5:"));
-  const ProgramResult result = RunProgram({BinPath("tavik-decode"), "--port", "COM5:", "--count",
-                                           std::to_string(std::ranges::count(rows, '\n') - 1)});
+  const ProgramResult result = RunProgram(
+      {BinPath("tavik-decode"), "--port", "COM5:", "--count", std::to_string(CsvRows(rows))});
   EXPECT_EQ(result.exit_status, 0) << result.err;
   EXPECT_EQ(result.out, rows);
 
@@ -144,19 +147,13 @@ TEST(TavikDecodeLink, NetworkSourcesGiveTheRowsOfTheFile) {
   BackgroundProgram reader({BinPath("tavik-decode"), "--port", "COM9:", "--timeout", "100"});
   // Once fixes come through, the capture follows them.
   int n = 0;
-  ASSERT_TRUE(
-      PollUntil([&] { return Rows(reader) >= 1; }, kWaitMs, [&] { receiver.Write(FixLine(n++)); }));
+  ASSERT_TRUE(PollUntil([&] { return CsvRows(reader.OutputSoFar()) >= 1; }, kWaitMs,
+                        [&] { receiver.Write(FixLine(n++)); }));
   ASSERT_TRUE(receiver.Write(capture));
   const std::string body = rows.substr(rows.find('\n') + 1);
   EXPECT_TRUE(PollUntil([&] { return reader.OutputSoFar().ends_with(body); }, kWaitMs))
       << reader.OutputSoFar();
   EXPECT_EQ(reader.Finish(SIGINT, 10000).exit_status, 0);
-}
-
-using Clock = std::chrono::steady_clock;
-
-int64_t MsSince(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
 // Network sources that cannot be reached, in a private network whose name server never
@@ -195,7 +192,6 @@ TEST(TavikDecodeLink, UnreachableNetworkSourcesEndAtOnceAndSayWhy) {
   const char* tsan = getenv("TSAN_OPTIONS");
   const std::vector<std::string> env{std::string("TSAN_OPTIONS=") + (tsan ? tsan : "") +
                                      ":atexit_sleep_ms=0"};
-  printf("%-36s %8s %6s  %s\n", "entry", "ms", "status", "said");
   for (const Case& c : cases) {
     ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM1", c.entry + "\n"));
     BackgroundProgram reader(
@@ -203,12 +199,10 @@ TEST(TavikDecodeLink, UnreachableNetworkSourcesEndAtOnceAndSayWhy) {
     ASSERT_TRUE(PollUntil([&] { return !reader.OutputSoFar().empty(); }, kWaitMs))
         << reader.ErrorsSoFar();
     if (c.signal != 0) usleep(200000);
-    const auto start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     const ProgramResult result = reader.Finish(c.signal, kWaitMs);
     const int64_t ms = MsSince(start);
     if (result.exit_status == 77) GTEST_SKIP() << result.err;
-    printf("%-36s %8lld %6d  %s\n", c.entry.c_str(), static_cast<long long>(ms), result.exit_status,
-           result.err.c_str());
     if (c.signal != 0) {
       EXPECT_EQ(result.exit_status, 0) << c.entry << ": " << result.err;
       EXPECT_LT(ms, 1000) << c.entry << " ends within a second of the signal";
@@ -221,24 +215,14 @@ TEST(TavikDecodeLink, UnreachableNetworkSourcesEndAtOnceAndSayWhy) {
   int n = 1;
   for (const char* entry : {"tcp://gps.test:10110", "gpsd://gps.test", "tcp://127.0.0.1:10111"})
     ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM" + std::to_string(n++), entry));
-  const auto start = Clock::now();
+  const auto start = std::chrono::steady_clock::now();
   const ProgramResult listed =
       RunProgram(in_network("5", {BinPath("tavik-decode"), "--list-ports"}), "", env);
   const int64_t ms = MsSince(start);
-  printf("--list-ports with the three sources that do not answer: %lld ms\n",
-         static_cast<long long>(ms));
   EXPECT_EQ(listed.exit_status, 0) << listed.err;
   EXPECT_EQ(listed.out.find("\tCOM1:"), std::string::npos);
   EXPECT_NE(listed.out.find("6\t\n"), std::string::npos) << "the listing is complete";
-  EXPECT_LT(ms, 7000) << "each source is given a few seconds, all of them together";
-}
-
-// Fix `n`, one minute of latitude north of fix n - 1, so each is a waypoint of its own.
-std::string NumberedFix(int n) {
-  char body[96];
-  snprintf(body, sizeof body, "GPGGA,1000%02d,48%02d.000,N,01131.000,E,1,08,0.9,545.4,M,,M,,",
-           n % 60, n % 60);
-  return "$" + std::string(body) + NmeaChecksum(body) + "\r\n";
+  EXPECT_LT(ms, 7000) << ms << " ms: each source is given a few seconds, all of them together";
 }
 
 // Fixes sent on a pty or over TCP, then at once a stop signal, while the reader (at a
@@ -252,25 +236,20 @@ TEST(TavikDecodeLink, EveryFixSentBeforeTheStopIsKept) {
               {true, SIGTERM, 5},  {true, SIGHUP, 20},  {true, SIGTERM, 20}};
   for (const auto& run : runs) {
     TempPortsFolder ports;
-    TempDir files;
-    const std::string gpx = files.File("track.gpx");
+    const std::string gpx = ports.config_home() + "/track.gpx";
     std::string fixes;
     for (int n = 0; n < run.fixes; ++n)
-      fixes += NumberedFix(n);
+      fixes += FixLine(n);
     Pty receiver;
     ASSERT_TRUE(receiver.MakeRaw());
     // Opened before the reader takes the device, to see the bytes arrive in the line.
     const int line = open(receiver.device().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(line, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t size = sizeof address;
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
-    ASSERT_EQ(listen(listener, 1), 0);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    std::string tcp_port;
+    const int listener = Listen(&tcp_port);
+    ASSERT_GE(listener, 0);
     if (run.tcp) {
-      ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM3",
-                                 "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port))));
+      ASSERT_TRUE(WriteWholeFile(ports.folder() + "/COM3", "tcp://127.0.0.1:" + tcp_port));
     } else {
       ASSERT_TRUE(ports.Link(3, receiver.device()));
     }
@@ -299,7 +278,7 @@ TEST(TavikDecodeLink, EveryFixSentBeforeTheStopIsKept) {
     }
     const ProgramResult result = reader.Finish(run.signal, kWaitMs);
     EXPECT_EQ(result.exit_status, 0) << result.err;
-    EXPECT_EQ(std::ranges::count(result.out, '\n') - 1, run.fixes)
+    EXPECT_EQ(CsvRows(result.out), static_cast<size_t>(run.fixes))
         << (run.tcp ? "tcp " : "pty ") << run.fixes << ":\n"
         << result.out;
     EXPECT_EQ(ReadFinishedGpx(gpx).size(), static_cast<size_t>(run.fixes));

@@ -1,5 +1,5 @@
 // tavik-decode as a user and a script run it: its options, outputs, messages and exit
-// status, and ports it cannot open.
+// status, and ports it cannot open; tavik-sim's sentences and replays.
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -22,6 +22,8 @@
 #include "tests/support/pty.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_env.h"
+#include "tools/sim/capture_bursts.h"
+#include "tools/sim/nmea_walk.h"
 
 namespace {
 
@@ -54,24 +56,19 @@ TEST(TavikDecode, CommandLineTranscript) {
 TEST(TavikPrograms, HelpAndVersionWithoutADisplay) {
   ScopedEnv display("DISPLAY", nullptr), wayland("WAYLAND_DISPLAY", nullptr),
       platform("QT_QPA_PLATFORM", nullptr);
-  const struct {
-    const char* program;
-    const char* usage_names;  // what the usage of each must mention
-  } programs[] = {
-      {"tavik", "XDG_CONFIG_HOME"},
-      {"tavik-decode", "--list-ports"},
-      {"tavik-sim", "--replay"},
-  };
-  for (const auto& p : programs) {
-    if (std::string(p.program) == "tavik" && !TAVIK_HAS_APP) continue;  // built without it
-    const ProgramResult version = RunProgram({BinPath(p.program), "--version"});
+  // Each program, and a word its usage must mention.
+  for (const auto& [program, usage_names] : {std::pair{"tavik", "XDG_CONFIG_HOME"},
+                                             {"tavik-decode", "--list-ports"},
+                                             {"tavik-sim", "--replay"}}) {
+    if (std::string(program) == "tavik" && !TAVIK_HAS_APP) continue;  // built without it
+    const ProgramResult version = RunProgram({BinPath(program), "--version"});
     EXPECT_EQ(std::tie(version.exit_status, version.out, version.err),
               std::make_tuple(0, std::string("tavik " TAVIK_VERSION "\n"), std::string()))
-        << p.program;
-    const ProgramResult help = RunProgram({BinPath(p.program), "--help"});
-    EXPECT_EQ(help.exit_status, 0) << p.program;
-    EXPECT_NE(help.out.find("--version"), std::string::npos) << p.program;
-    EXPECT_NE(help.out.find(p.usage_names), std::string::npos) << p.program;
+        << program;
+    const ProgramResult help = RunProgram({BinPath(program), "--help"});
+    EXPECT_EQ(help.exit_status, 0) << program;
+    EXPECT_NE(help.out.find("--version"), std::string::npos) << program;
+    EXPECT_NE(help.out.find(usage_names), std::string::npos) << program;
   }
 }
 
@@ -145,8 +142,8 @@ TEST(TavikDecode, PortsThatCannotBeOpenedAreNamedWithTheCauseAndNotListed) {
 // 4; standard error says why unless the reader simply went away.
 TEST(TavikDecode, OutputThatCannotBeWrittenEndsTheRunAndSaysWhy) {
   TempPortsFolder ports;
-  TempDir dir;
-  const std::string log = dir.File("climb.log"), gpx = dir.File("track.gpx");
+  const std::string log = ports.config_home() + "/climb.log",
+                    gpx = ports.config_home() + "/track.gpx";
   std::string fixes;
   for (int i = 0; i < 3000; ++i)  // rows beyond what a pipe holds; each a waypoint
     fixes += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + std::to_string(i) + ",\n";
@@ -170,12 +167,9 @@ TEST(TavikDecode, OutputThatCannotBeWrittenEndsTheRunAndSaysWhy) {
       {{"--port", "COM7:", "--readouts", "--gpx", gpx}, to_full, full},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> argv{"/usr/bin/timeout",
-                                  "20",
-                                  "/bin/bash",
-                                  "-c",
-                                  "\"$0\" \"$@\" " + c.to + "; exit ${PIPESTATUS[0]}",
-                                  BinPath("tavik-decode")};
+    std::vector<std::string> argv{"/usr/bin/timeout", "20", "/bin/bash", "-c"};
+    argv.push_back("\"$0\" \"$@\" " + c.to + "; exit ${PIPESTATUS[0]}");
+    argv.push_back(BinPath("tavik-decode"));
     argv.insert(argv.end(), c.args.begin(), c.args.end());
     unlink(gpx.c_str());
     const ProgramResult result = RunProgram(argv, fixes);
@@ -185,6 +179,19 @@ TEST(TavikDecode, OutputThatCannotBeWrittenEndsTheRunAndSaysWhy) {
       EXPECT_EQ(GpsbabelWaypoints(gpx).size(), ReadFinishedGpx(gpx).size()) << c.args[0] << c.to;
     }
   }
+}
+
+// tavik-sim's own sentences carry their checksum; a replay sends a burst up to each GGA and
+// leaves the comments out.
+TEST(TavikSim, SentencesAndReplayBursts) {
+  using namespace std::string_literals;
+  EXPECT_EQ(NmeaChecksum("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"),
+            "*6A");
+  EXPECT_EQ(CaptureBursts("# receiver: test\n#\n$GPGSV,1*00\r\n$GPGGA,1*00\r\n\r$GPRMC,2\x00\xff*00"
+                          "\r\r\n$GNGGA,2*00\n$GPGSV,3*00\ntail without end"s),
+            (std::vector<std::string>{"$GPGSV,1*00\r\n$GPGGA,1*00\r\n",
+                                      "\r$GPRMC,2\x00\xff*00\r\r\n$GNGGA,2*00\n"s,
+                                      "$GPGSV,3*00\ntail without end"}));
 }
 
 }  // namespace
