@@ -82,11 +82,11 @@ SerialPort SerialLinkOpenPort(SerialLink* link) {
   return kInvalidSerialPort;
 }
 
-int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
-                          const SettingEntry* data_bits, const SettingEntry* parity,
-                          const SettingEntry* stop_bits, int32_t timeout_ms, LineHandler handler,
-                          void* handler_context, LinkConnectedCallback connected,
-                          void* connected_context) {
+int SerialLinkOpen(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
+                   const SettingEntry* data_bits, const SettingEntry* parity,
+                   const SettingEntry* stop_bits, int32_t timeout_ms, LineHandler handler,
+                   void* handler_context, LinkConnectedCallback connected,
+                   void* connected_context) {
   SerialLinkReset(link);
   if (link == nullptr || port_name == nullptr || baud_rate == nullptr || data_bits == nullptr ||
       parity == nullptr || stop_bits == nullptr) {
@@ -133,38 +133,6 @@ int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const Setting
     return 0;
   }
   return 1;
-}
-
-int SerialLinkOpenNarrow(SerialLink* link, const char* port_name, const char* baud_rate,
-                         const char* data_bits, const char* parity, const char* stop_bits,
-                         int32_t timeout_ms, LineHandler handler, void* handler_context,
-                         LinkConnectedCallback connected, void* connected_context) {
-  SerialLinkReset(link);
-  if (baud_rate == nullptr || data_bits == nullptr || parity == nullptr || stop_bits == nullptr) {
-    errno = EINVAL;
-    return 0;
-  }
-  // A text missing from its table gives a null row: the open fails before the port is touched.
-  return SerialLinkOpenEntries(link, port_name,
-                               FindSettingEntry(BaudRateTable, kBaudRateCount, baud_rate),
-                               FindSettingEntry(DataBitsTable, kDataBitsCount, data_bits),
-                               FindSettingEntry(ParityTable, kParityCount, parity),
-                               FindSettingEntry(StopBitsTable, kStopBitsCount, stop_bits),
-                               timeout_ms, handler, handler_context, connected, connected_context);
-}
-
-int SerialLinkOpenWide(SerialLink* link, const char16_t* port_name, const char16_t* baud_rate,
-                       const char16_t* data_bits, const char16_t* parity, const char16_t* stop_bits,
-                       int32_t timeout_ms, LineHandler handler, void* handler_context,
-                       LinkConnectedCallback connected, void* connected_context) {
-  SerialLinkReset(link);
-  NarrowSettingTexts narrow;
-  if (!NarrowSettingTextsFromWide(port_name, baud_rate, data_bits, parity, stop_bits, &narrow)) {
-    return 0;
-  }
-  return SerialLinkOpenNarrow(link, narrow.port_name, narrow.baud_rate, narrow.data_bits,
-                              narrow.parity, narrow.stop_bits, timeout_ms, handler, handler_context,
-                              connected, connected_context);
 }
 
 int SerialLinkClose(SerialLink* link) {

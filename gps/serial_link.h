@@ -55,21 +55,14 @@ int NarrowSettingTextsFromWide(const char16_t* port_name, const char16_t* baud_r
                                const char16_t* stop_bits, NarrowSettingTexts* narrow);
 
 void SerialLinkReset(SerialLink* link);
-int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
-                          const SettingEntry* data_bits, const SettingEntry* parity,
-                          const SettingEntry* stop_bits, int32_t timeout_ms, LineHandler handler,
-                          void* handler_context, LinkConnectedCallback connected = nullptr,
-                          void* connected_context = nullptr);
-int SerialLinkOpenNarrow(SerialLink* link, const char* port_name, const char* baud_rate,
-                         const char* data_bits, const char* parity, const char* stop_bits,
-                         int32_t timeout_ms, LineHandler handler, void* handler_context,
-                         LinkConnectedCallback connected = nullptr,
-                         void* connected_context = nullptr);
-int SerialLinkOpenWide(SerialLink* link, const char16_t* port_name, const char16_t* baud_rate,
-                       const char16_t* data_bits, const char16_t* parity, const char16_t* stop_bits,
-                       int32_t timeout_ms, LineHandler handler, void* handler_context,
-                       LinkConnectedCallback connected = nullptr,
-                       void* connected_context = nullptr);
+// Opens the link on the port `port_name` (UTF-8) with the four setting rows and starts
+// its reader thread, which hands every line to `handler`. A missing row fails before the
+// port is touched. Returns 1; 0 with errno set, the link left reset.
+int SerialLinkOpen(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
+                   const SettingEntry* data_bits, const SettingEntry* parity,
+                   const SettingEntry* stop_bits, int32_t timeout_ms, LineHandler handler,
+                   void* handler_context, LinkConnectedCallback connected = nullptr,
+                   void* connected_context = nullptr);
 // Opens the link's port by its name with its settings: the one way a link's port is
 // opened, by open, by the reader's first connection and after the device was gone.
 // Returns the port, or kInvalidSerialPort with errno set.
