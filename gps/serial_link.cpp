@@ -146,16 +146,3 @@ int SerialLinkClose(SerialLink* link) {
   SerialLinkReset(link);
   return 1;
 }
-
-int SerialLinkWrite(SerialLink* link, const void* bytes, uint32_t count) {
-  if (link == nullptr || bytes == nullptr || link->port == kInvalidSerialPort) return 0;
-  const auto* position = static_cast<const char*>(bytes);
-  uint32_t remaining = count;
-  while (remaining > 0) {
-    const int32_t written = SerialPortWrite(link->port, link->timeouts, position, remaining);
-    if (written <= 0) break;  // failed, or nothing went out in time: never spin
-    position += written;
-    remaining -= static_cast<uint32_t>(written);
-  }
-  return remaining == 0 ? 1 : 0;
-}

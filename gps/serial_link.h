@@ -71,9 +71,6 @@ SerialPort SerialLinkOpenPort(SerialLink* link);
 // and those already waiting in the driver) go to the line handler first; a line still
 // incomplete is dropped.
 int SerialLinkClose(SerialLink* link);
-// Writes all bytes within the link's write time-out; 1 when all were written. From the
-// opener's thread; a network source's port is the reader's until it has connected.
-int SerialLinkWrite(SerialLink* link, const void* bytes, uint32_t count);
 // Applies the link's four settings to `port`; a network source takes none. Returns 1;
 // 0 when the line refuses them or the link has none.
 int SerialLinkApplySettings(SerialLink* link, SerialPort port);
