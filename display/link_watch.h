@@ -22,9 +22,15 @@ enum LinkLiveness : int32_t {
   LINK_NO_POSITION = 2,  // data, but no accepted fix
 };
 
-// Given the times (in MonotonicMs) of the link's open, its last bytes and the last
-// accepted fix (0: none), returns the liveness at `now_ms` and, when stale, how long
-// in `stale_ms`: since the last bytes for LINK_NO_DATA, since the last fix (or the
-// open) for LINK_NO_POSITION.
-LinkLiveness LinkLivenessAt(int64_t now_ms, int64_t opened_ms, int64_t last_bytes_ms,
-                            int64_t last_fix_ms, int64_t* stale_ms);
+// The moments a liveness is judged from, all in MonotonicMs; named, as four times in a
+// row would swap without a word.
+struct LinkTimes {
+  int64_t now_ms;         // the moment judged
+  int64_t opened_ms;      // the link's open
+  int64_t last_bytes_ms;  // the link's last bytes (0: none)
+  int64_t last_fix_ms;    // the last accepted fix (0: none)
+};
+
+// Returns the liveness at `times.now_ms` and, when stale, how long in `stale_ms`: since
+// the last bytes for LINK_NO_DATA, since the last fix (or the open) for LINK_NO_POSITION.
+LinkLiveness LinkLivenessAt(const LinkTimes& times, int64_t* stale_ms);

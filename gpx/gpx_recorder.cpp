@@ -89,14 +89,23 @@ bool WriteHeader(FILE* file, int64_t* bytes) {
              bytes);
 }
 
-// The eight lines of waypoint number `number`, counted into `bytes`; false at the first
-// that cannot be written.
-bool WriteWaypoint(FILE* file, double latitude, double longitude, double altitude, int32_t number,
-                   int64_t* bytes) {
+// One waypoint as written: its place, in degrees and metres, and its number. Named
+// fields, as the altitude and the number side by side would swap without a word.
+struct Waypoint {
+  double latitude;
+  double longitude;
+  double altitude;
+  int32_t number;
+};
+
+// The eight lines of `waypoint`, counted into `bytes`; false at the first that cannot
+// be written.
+bool WriteWaypoint(FILE* file, const Waypoint& waypoint, int64_t* bytes) {
+  const int32_t number = waypoint.number;
   char lat[kCoordinateBytes], lon[kCoordinateBytes], ele[kCoordinateBytes];
-  GpxFormatCoordinate(lat, kCoordinateBytes - 1, latitude);
-  GpxFormatCoordinate(lon, kCoordinateBytes - 1, longitude);
-  GpxFormatCoordinate(ele, kCoordinateBytes - 1, altitude);
+  GpxFormatCoordinate(lat, kCoordinateBytes - 1, waypoint.latitude);
+  GpxFormatCoordinate(lon, kCoordinateBytes - 1, waypoint.longitude);
+  GpxFormatCoordinate(ele, kCoordinateBytes - 1, waypoint.altitude);
   UtcTime now;
   UtcClockNow(&now);
   return Put(fprintf(file, "  <wpt lat=\"%s\" lon=\"%s\">\n", lat, lon), bytes) &&
@@ -338,7 +347,11 @@ int GpxRecorderAppendWaypoint(GpxRecorder* recorder, double latitude, double lon
     // waypoint is longer than the bounds' texts can change.
     const bool in_place = recorder->trailer_in_place;
     if (failure == 0 && (!in_place || fseeko(file, recorder->complete_bytes, SEEK_SET) == 0) &&
-        WriteWaypoint(file, latitude, longitude, altitude, recorder->waypoint_count,
+        WriteWaypoint(file,
+                      {.latitude = latitude,
+                       .longitude = longitude,
+                       .altitude = altitude,
+                       .number = recorder->waypoint_count},
                       &waypoint_bytes) &&
         (in_place ? WriteTrailer(file, bounds, &trailer_bytes) : fflush(file) == 0)) {
       ++recorder->waypoint_count;

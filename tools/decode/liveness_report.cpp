@@ -38,8 +38,11 @@ void LivenessReportStart(LivenessReport* report, FILE* err) {
 int LivenessReportCheck(LivenessReport* report, int64_t last_bytes_ms, int64_t last_fix_ms) {
   int64_t stale_ms = 0;
   const int64_t now_ms = MonotonicMs();
-  const LinkLiveness now =
-      LinkLivenessAt(now_ms, report->opened_ms, last_bytes_ms, last_fix_ms, &stale_ms);
+  const LinkLiveness now = LinkLivenessAt({.now_ms = now_ms,
+                                           .opened_ms = report->opened_ms,
+                                           .last_bytes_ms = last_bytes_ms,
+                                           .last_fix_ms = last_fix_ms},
+                                          &stale_ms);
   Tell(report, now, stale_ms);
   if (now != LINK_LIVE) return kStaleLookMs;
   const int64_t stale_at = std::max(report->opened_ms, last_fix_ms) + kStaleAfterMs;
