@@ -6,15 +6,19 @@
 
 #include <cstdint>
 
-// Longer than a read may take (3023 ms at the link's time-out of 2000 ms), so a
+#include "platform/serial_port.h"  // kLinkLongestReadMs
+
+// Longer than a read may take (kLinkLongestReadMs at the link's time-out), so a
 // receiver that sends is always seen sending within it.
 inline constexpr int64_t kStaleAfterMs = 5000;
+static_assert(kStaleAfterMs > kLinkLongestReadMs);
 
 // Bytes within this time after the last fix came with it (the rest of its burst, cut
-// off by a read); only later bytes are data without a position. Shorter than the
-// 1977 ms by which a receiver still sending when the fix goes stale has sent after it
+// off by a read); only later bytes are data without a position. Shorter than the time
+// by which a receiver still sending when the fix goes stale has sent after it
 // (kStaleAfterMs less the longest read).
 inline constexpr int64_t kFixBurstMs = 1500;
+static_assert(kFixBurstMs < kStaleAfterMs - kLinkLongestReadMs);
 
 enum LinkLiveness : int32_t {
   LINK_LIVE = 0,

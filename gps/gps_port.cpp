@@ -56,19 +56,24 @@ int GpsPortClose(GpsPort* port) {
   return SerialLinkClose(&port->link);
 }
 
+int DispatchGgaLine(const char* line, int32_t ellipsoid, FixCallback callback, void* context) {
+  GgaFix fix;
+  // DecodeGga (nmea/decode_gga.cpp); a line it does not take gives no fix.
+  if (!DecodeGga(line, ellipsoid, &fix.time, &fix.latitude, &fix.longitude, &fix.altitude,
+                 &fix.northing, &fix.easting)) {
+    return 0;
+  }
+  if (callback != nullptr) {
+    callback(fix.time, fix.latitude, fix.longitude, fix.altitude, fix.northing, fix.easting,
+             context);
+  }
+  return 1;
+}
+
 void HandleGpsLine(const char* line, uint32_t /*length*/, void* context) {
   auto* port = static_cast<GpsPort*>(context);
   if (port == nullptr) return;
-  GgaFix fix;
-  // DecodeGga (nmea/decode_gga.cpp); a line it does not take gives no fix.
-  if (!DecodeGga(line, port->ellipsoid, &fix.time, &fix.latitude, &fix.longitude, &fix.altitude,
-                 &fix.northing, &fix.easting)) {
-    return;
-  }
-  if (port->fix_callback != nullptr) {
-    // The opener's callback: FixDisplayOnFix (display/fix_display.cpp) in the window,
-    // CountFix (tools/decode/port_input.cpp) in tavik-decode.
-    port->fix_callback(fix.time, fix.latitude, fix.longitude, fix.altitude, fix.northing,
-                       fix.easting, port->fix_callback_context);
-  }
+  // The opener's callback: FixDisplayOnFix (display/fix_display.cpp) in the window,
+  // CountFix (tools/decode/port_input.cpp) in tavik-decode.
+  DispatchGgaLine(line, port->ellipsoid, port->fix_callback, port->fix_callback_context);
 }

@@ -31,5 +31,10 @@ int GpsPortOpenNarrow(GpsPort* port, const char* port_name, const char* baud_rat
                       void* connected_context = nullptr);
 int GpsPortClose(GpsPort* port);
 
+// Decodes `line` as GGA on `ellipsoid` and hands the fix to `callback` (when given)
+// with `context`. Returns 1 when the line gave a fix, 0 when DecodeGga did not take it:
+// the one way a received line becomes a fix, for a port and for lines read from a file.
+int DispatchGgaLine(const char* line, int32_t ellipsoid, FixCallback callback, void* context);
+
 // The line handler every open installs, with the GpsPort as its context.
 void HandleGpsLine(const char* line, uint32_t length, void* port);

@@ -8,11 +8,10 @@
 
 namespace {
 
-// A configuration text: 32 UTF-16 code units, the terminator among them.
-constexpr size_t kWideTextUnits = 32;
+constexpr size_t kWideTextUnits = kSettingTextChars;
 
-// Converts UTF-16 to UTF-8 into `out`, reading no further than a configuration text's
-// 32 units. Returns 0 for a text without a terminator there, a lone surrogate, or a
+// Converts UTF-16 to UTF-8 into `out`, reading no further than a setting text's
+// kSettingTextChars units. Returns 0 for a text without a terminator there, a lone surrogate, or a
 // text that does not fit.
 int NarrowFromWide(const char16_t* wide, char* out, size_t size) {
   size_t units = 0;

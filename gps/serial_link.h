@@ -43,12 +43,13 @@ struct SerialLink {
 // The 8-bit form of the five texts of a wide open.
 struct NarrowSettingTexts {
   char port_name[kDevicePathSize];
-  char baud_rate[32], data_bits[32], parity[32], stop_bits[32];  // 31 bytes and a terminator
+  char baud_rate[kSettingTextChars], data_bits[kSettingTextChars], parity[kSettingTextChars],
+      stop_bits[kSettingTextChars];
 };
 
-// Converts the five UTF-16 texts of a wide open, each read within the 32 code units of
-// a configuration text. Returns 0 (errno EINVAL) for a missing text, one without a
-// terminator within its 32 units, one with a lone surrogate, or one too long for its
+// Converts the five UTF-16 texts of a wide open, each read within the kSettingTextChars code
+// units of a setting text. Returns 0 (errno EINVAL) for a missing text, one without a
+// terminator within its kSettingTextChars units, one with a lone surrogate, or one too long for its
 // buffer: a cut text could name another device or setting than the one asked for.
 int NarrowSettingTextsFromWide(const char16_t* port_name, const char16_t* baud_rate,
                                const char16_t* data_bits, const char16_t* parity,

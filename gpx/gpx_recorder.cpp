@@ -15,6 +15,7 @@
 #include "platform/path_limit.h"
 #include "platform/text_convert.h"
 #include "platform/utc_clock.h"
+#include "platform/wide_format.h"
 
 namespace {
 
@@ -385,9 +386,7 @@ char* GpxFormatCoordinate(char* buffer, size_t max_count, double value) {
   if (buffer == nullptr) return buffer;
   // Bounded like the runtime's _snprintf: at most max_count bytes, always terminated
   // within max_count + 1.
-  snprintf(buffer, max_count + 1, "%lf", value);
   // Whatever the locale, a GPX number carries a decimal point.
-  char* comma = strchr(buffer, ',');
-  if (comma != nullptr) *comma = '.';
+  FormatCNumber(buffer, max_count + 1, "%lf", value);
   return buffer;
 }
