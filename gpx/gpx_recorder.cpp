@@ -50,8 +50,8 @@ Bounds BoundsOf(const GpxRecorder* recorder) {
           recorder->max_longitude};
 }
 
-// Counts what one formatted write put out; false when it failed.
-bool Put(int count, int64_t* total) {
+// Adds the bytes one formatted write put out to `total`; false when it failed.
+bool CountWritten(int count, int64_t* total) {
   if (count <= 0) return false;
   *total += count;
   return true;
@@ -83,11 +83,11 @@ int ReserveRoom(FILE* file, int64_t offset) {
 bool WriteHeader(FILE* file, int64_t* bytes) {
   UtcTime now;
   UtcClockNow(&now);
-  return Put(fprintf(file, "<?xml version=\"1.0\"?>\n"), bytes) &&
-         Put(fprintf(file, "<gpx xmlns=\"" GPX_1_0_NAMESPACE "\">\n"), bytes) &&
-         Put(fprintf(file, "  <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year, now.month,
-                     now.day, now.hour, now.minute, now.second),
-             bytes);
+  return CountWritten(fprintf(file, "<?xml version=\"1.0\"?>\n"), bytes) &&
+         CountWritten(fprintf(file, "<gpx xmlns=\"" GPX_1_0_NAMESPACE "\">\n"), bytes) &&
+         CountWritten(fprintf(file, "  <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year,
+                              now.month, now.day, now.hour, now.minute, now.second),
+                      bytes);
 }
 
 // One waypoint as written: its place, in degrees and metres, and its number. Named
@@ -109,16 +109,16 @@ bool WriteWaypoint(FILE* file, const Waypoint& waypoint, int64_t* bytes) {
   GpxFormatCoordinate(ele, kCoordinateBytes - 1, waypoint.altitude);
   UtcTime now;
   UtcClockNow(&now);
-  return Put(fprintf(file, "  <wpt lat=\"%s\" lon=\"%s\">\n", lat, lon), bytes) &&
-         Put(fprintf(file, "    <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year, now.month,
-                     now.day, now.hour, now.minute, now.second),
-             bytes) &&
-         Put(fprintf(file, "    <ele>%s</ele>\n", ele), bytes) &&
-         Put(fprintf(file, "    <name>%d</name>\n", number), bytes) &&
-         Put(fprintf(file, "    <desc>%d</desc>\n", number), bytes) &&
-         Put(fprintf(file, "    <sym>Dot</sym>\n"), bytes) &&
-         Put(fprintf(file, "    <type>Dot</type>\n"), bytes) &&
-         Put(fprintf(file, "  </wpt>\n"), bytes);
+  return CountWritten(fprintf(file, "  <wpt lat=\"%s\" lon=\"%s\">\n", lat, lon), bytes) &&
+         CountWritten(fprintf(file, "    <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year,
+                              now.month, now.day, now.hour, now.minute, now.second),
+                      bytes) &&
+         CountWritten(fprintf(file, "    <ele>%s</ele>\n", ele), bytes) &&
+         CountWritten(fprintf(file, "    <name>%d</name>\n", number), bytes) &&
+         CountWritten(fprintf(file, "    <desc>%d</desc>\n", number), bytes) &&
+         CountWritten(fprintf(file, "    <sym>Dot</sym>\n"), bytes) &&
+         CountWritten(fprintf(file, "    <type>Dot</type>\n"), bytes) &&
+         CountWritten(fprintf(file, "  </wpt>\n"), bytes);
 }
 
 // The bounds and the closing tag, counted into `bytes`, then the stream's whole content
@@ -130,10 +130,11 @@ bool WriteTrailer(FILE* file, const Bounds& bounds, int64_t* bytes) {
   GpxFormatCoordinate(min_lon, kCoordinateBytes - 1, bounds.min_longitude);
   GpxFormatCoordinate(max_lat, kCoordinateBytes - 1, bounds.max_latitude);
   GpxFormatCoordinate(max_lon, kCoordinateBytes - 1, bounds.max_longitude);
-  return Put(fprintf(file, "  <bounds minlat=\"%s\" minlon=\"%s\" maxlat=\"%s\" maxlon=\"%s\"/>\n",
+  return CountWritten(
+             fprintf(file, "  <bounds minlat=\"%s\" minlon=\"%s\" maxlat=\"%s\" maxlon=\"%s\"/>\n",
                      min_lat, min_lon, max_lat, max_lon),
              bytes) &&
-         Put(fprintf(file, "</gpx>\n"), bytes) && fflush(file) == 0;
+         CountWritten(fprintf(file, "</gpx>\n"), bytes) && fflush(file) == 0;
 }
 
 void UpdateBounds(Bounds* bounds, double latitude, double longitude) {
