@@ -46,7 +46,7 @@ void Start(AppState* app, CommandShell* shell) {
   ++app->link_attempt;
   if (!GpsPortOpenWide(&app->port, text[SETTING_PORT], text[SETTING_BAUD_RATE],
                        text[SETTING_DATA_BITS], text[SETTING_PARITY], text[SETTING_STOP_BITS],
-                       kGpsTimeoutMs, kEllipsoidWgs84, FixDisplayOnFix, &app->display,
+                       kLinkTimeoutMs, kEllipsoidWgs84, FixDisplayOnFix, &app->display,
                        OnLinkConnected, app)) {
     const int error = errno;
     char name[kDevicePathSize];

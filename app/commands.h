@@ -7,7 +7,6 @@
 #include "app/command_shell.h"
 #include "nmea/ellipsoid_table.h"
 
-inline constexpr int32_t kGpsTimeoutMs = 2000;
 inline constexpr int kSaveNameChars = kMaxPathChars;
 
 // Window initialisation: the fix display, the menu state, the port, the configuration.

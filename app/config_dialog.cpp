@@ -21,8 +21,9 @@ namespace {
 // List control of each PortConfig setting, in the order port ... stop bits.
 constexpr int kListIds[SETTING_COUNT] = {IDC_PORT_LIST, IDC_BAUD_RATE_LIST, IDC_DATA_BITS_LIST,
                                          IDC_PARITY_LIST, IDC_STOP_BITS_LIST};
-// What a list control copies out: 30 characters and its terminator.
-constexpr int kListTextCapacity = 31;
+// What a list control copies out: 30 characters and its terminator, one unit fewer
+// than a setting text holds.
+constexpr int kListTextCapacity = kSettingTextChars - 1;
 // The name a screen reader gives each list.
 constexpr uint32_t kListNames[SETTING_COUNT] = {IDS_PORT_LIST_NAME, IDS_BAUD_RATE_LIST_NAME,
                                                 IDS_DATA_BITS_LIST_NAME, IDS_PARITY_LIST_NAME,

@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
+#include "gps/setting_tables.h"
 #include "platform/post_message.h"
 
-inline constexpr int kEnumItemChars = 32;  // 31 characters and a terminator
+inline constexpr int kEnumItemChars = kSettingTextChars;  // a setting text as listed
 
 struct EnumItem {
   char16_t text[kEnumItemChars];

@@ -49,8 +49,12 @@ void LinkStateView::Check() {
   if (!open_ || state_ == VIEW_CONNECTING) return;
   int64_t stale_ms = 0;
   const int64_t last_fix = app_->display.last_fix_ms.load();
-  const LinkLiveness liveness = LinkLivenessAt(
-      MonotonicMs(), opened_ms_, SerialLinkLastBytesMs(&app_->port.link), last_fix, &stale_ms);
+  const LinkLiveness liveness =
+      LinkLivenessAt({.now_ms = MonotonicMs(),
+                      .opened_ms = opened_ms_,
+                      .last_bytes_ms = SerialLinkLastBytesMs(&app_->port.link),
+                      .last_fix_ms = last_fix},
+                     &stale_ms);
   stale_seconds_ = stale_ms / kMsPerSecond;
   switch (liveness) {
     case LINK_LIVE:

@@ -346,7 +346,7 @@ int MainWindow::PromptSaveFile(char16_t* path, int capacity) {
 }
 
 void MainWindow::StartKeepAwakeTimer() {
-  StopTimer();  // one timer kKeepAwakeTimerId at most, as a window timer id is
+  StopTimer();  // one keep-awake timer at most
   keep_awake_timer_ = startTimer(kKeepAwakePeriodMs);
   if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Hold();
   link_state_->Started();

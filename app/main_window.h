@@ -16,7 +16,6 @@
 #include "app/state_line.h"
 #include "res/resource_tables.h"
 
-inline constexpr int kKeepAwakeTimerId = 1;
 inline constexpr int kKeepAwakePeriodMs = 1000;
 
 class MainWindow : public QWidget, public CommandShell {
@@ -72,7 +71,7 @@ class MainWindow : public QWidget, public CommandShell {
   int readouts_bottom_ = 0;  // y below the read-outs
   int placed_height_ = 0;    // the height the state line last asked for
   std::unique_ptr<StateLine> state_line_;
-  int keep_awake_timer_ = 0;  // Qt's id of timer kKeepAwakeTimerId; 0 while stopped
+  int keep_awake_timer_ = 0;                   // Qt's id of the keep-awake timer; 0 while stopped
   bool told_display_off_unavailable_ = false;  // said once per run, not at every try
   std::unique_ptr<LinkStateView> link_state_;  // runs with the keep-awake timer, as the link
 };

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <csignal>
 
+#include "platform/stop_signals.h"
+
 namespace {
 
 int signal_pipe[2] = {-1, -1};
@@ -36,7 +38,7 @@ bool InstallQuitSignals(std::function<void()> quit) {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   bool installed = true;
-  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+  for (const int signal_number : kStopSignals) {
     installed = sigaction(signal_number, &action, nullptr) == 0 && installed;
   }
   return installed;

@@ -104,7 +104,8 @@ QStringList TextsOf(const ControlTemplate& control, const ControlTexts& texts) {
 DialogUnits DialogUnitsOf(const QFont& font) {
   const QFontMetrics metrics(font);
   const int sum = metrics.horizontalAdvance(QString::fromLatin1(kAverageSample));
-  return {(sum / 26 + 1) / 2, metrics.height()};
+  // The average letter width, rounded to the nearest pixel.
+  return {(sum * 2 / kAverageSampleLength + 1) / 2, metrics.height()};
 }
 
 DialogUnits DialogUnitsUsed(const QWidget* window) {

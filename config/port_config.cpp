@@ -3,7 +3,6 @@
 #include "gps/setting_tables.h"
 
 #include <fcntl.h>
-#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,7 +21,6 @@ constexpr char16_t kConfigName[] = u"tavik";
 constexpr char16_t kConfigExtension[] = u".cfg";
 constexpr size_t kImageBytes = sizeof(PortConfig);
 constexpr size_t kTextsBytes = sizeof(PortConfig::text);
-constexpr size_t kFolderBytes = 4096;  // PATH_MAX: the folder before the path limit
 // The UTF-8 form of a path of kMaxPathChars: at most three bytes per UTF-16 code unit.
 constexpr size_t kNarrowPathBytes = kMaxPathChars * 3 + 1;
 
@@ -31,8 +29,8 @@ using Image = unsigned char[kImageBytes];
 // The file holds the record little-endian, whatever the host's byte order.
 void EncodeImage(const PortConfig& config, Image image) {
   for (int setting = 0; setting < SETTING_COUNT; ++setting) {
-    for (int unit = 0; unit < kConfigTextChars; ++unit) {
-      const size_t offset = (setting * kConfigTextChars + unit) * 2;
+    for (int unit = 0; unit < kSettingTextChars; ++unit) {
+      const size_t offset = (setting * kSettingTextChars + unit) * 2;
       image[offset] = static_cast<unsigned char>(config.text[setting][unit] & 0xFF);
       image[offset + 1] = static_cast<unsigned char>(config.text[setting][unit] >> 8);
     }
@@ -44,8 +42,8 @@ void EncodeImage(const PortConfig& config, Image image) {
 
 void DecodeImage(const Image image, PortConfig* config) {
   for (int setting = 0; setting < SETTING_COUNT; ++setting) {
-    for (int unit = 0; unit < kConfigTextChars; ++unit) {
-      const size_t offset = (setting * kConfigTextChars + unit) * 2;
+    for (int unit = 0; unit < kSettingTextChars; ++unit) {
+      const size_t offset = (setting * kSettingTextChars + unit) * 2;
       config->text[setting][unit] = static_cast<char16_t>(image[offset] | image[offset + 1] << 8);
     }
     const size_t offset = kTextsBytes + setting * 2;
@@ -84,7 +82,7 @@ bool WriteImage(int fd, const Image image) {
 
 // Makes a finished rename survive a power cut; a failure here loses nothing.
 void SyncFolderOf(const char* path) {
-  char folder[PATH_MAX];
+  char folder[kSystemPathBytes];
   snprintf(folder, sizeof folder, "%s", path);
   char* slash = strrchr(folder, '/');
   if (slash == nullptr) return;
@@ -132,7 +130,7 @@ int OpenConfigForLoad(const char* path) {
 // file of 0 or 330 bytes. A link to anything else is no tavik file; false, nothing
 // is written. A FIFO, device or socket in the file's place is no tavik file either: it
 // is left alone and standard error says so.
-bool SaveDestination(const char* path, char target[PATH_MAX], const char** destination) {
+bool SaveDestination(const char* path, char target[kSystemPathBytes], const char** destination) {
   struct stat entry;
   if (lstat(path, &entry) != 0 || S_ISREG(entry.st_mode)) {
     *destination = path;
@@ -159,8 +157,8 @@ void ApplyDefaults(PortConfig* config) {
   for (int setting = 0; setting < SETTING_COUNT; ++setting) {
     config->selection[setting] = 0;
     // Writes the text and its terminator only: the units after it keep what they held.
-    Utf8ToUtf16(config->text[setting], kConfigTextChars, DefaultSettingTexts[setting]);
-    config->text[setting][kConfigTextChars - 1] = 0;
+    Utf8ToUtf16(config->text[setting], kSettingTextChars, DefaultSettingTexts[setting]);
+    config->text[setting][kSettingTextChars - 1] = 0;
   }
 }
 
@@ -168,7 +166,7 @@ void ApplyDefaults(PortConfig* config) {
 
 bool BuildConfigPath(char16_t path[kMaxPathChars]) {
   if (path == nullptr) return false;
-  char folder[kFolderBytes];
+  char folder[kSystemPathBytes];
   if (!AppDataFolder(folder, sizeof folder)) return false;
   const ptrdiff_t length = Utf8ToUtf16(path, kMaxPathChars, folder);
   const size_t name_length = sizeof kConfigName / sizeof kConfigName[0] - 1;
@@ -213,13 +211,13 @@ void SavePortConfig(PortConfig* config) {
   Image image;
   EncodeImage(*config, image);
   // A file linked from elsewhere is replaced where it really lies, so the link survives.
-  char target[PATH_MAX];
+  char target[kSystemPathBytes];
   const char* destination = nullptr;
   if (!SaveDestination(path, target, &destination)) return;
 
   // The old file stays in place until the new one is complete on disk: an interrupted
   // save leaves the old record or the new one, never a short file.
-  char temporary[PATH_MAX + 8];
+  char temporary[kSystemPathBytes + 8];
   snprintf(temporary, sizeof temporary, "%s.XXXXXX", destination);
   const int fd = mkostemp(temporary, O_CLOEXEC);
   if (fd < 0) return;

@@ -3,9 +3,8 @@
 
 #include <cstdint>
 
+#include "gps/setting_tables.h"
 #include "platform/path_limit.h"
-
-inline constexpr int kConfigTextChars = 32;
 
 enum PortSetting : int {
   SETTING_PORT,
@@ -18,7 +17,7 @@ enum PortSetting : int {
 
 // Exactly the image of the file: five UTF-16LE texts, then five list positions.
 struct PortConfig {
-  char16_t text[SETTING_COUNT][kConfigTextChars];
+  char16_t text[SETTING_COUNT][kSettingTextChars];
   int16_t selection[SETTING_COUNT];
 };
 static_assert(sizeof(PortConfig) == 330, "PortConfig is the 330-byte file image");

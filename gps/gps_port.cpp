@@ -1,20 +1,8 @@
 #include "gps/gps_port.h"
 
+#include <cerrno>
+
 #include "nmea/decode_gga.h"
-
-namespace {
-
-// Every open begins the same way: reset, then keep what HandleGpsLine needs.
-int Prepare(GpsPort* port, int32_t ellipsoid, FixCallback callback, void* callback_context) {
-  GpsPortReset(port);
-  if (port == nullptr) return 0;
-  port->fix_callback = callback;
-  port->fix_callback_context = callback_context;
-  port->ellipsoid = ellipsoid;
-  return 1;
-}
-
-}  // namespace
 
 void GpsPortReset(GpsPort* port) {
   if (port == nullptr) return;
@@ -29,10 +17,13 @@ int GpsPortOpenWide(GpsPort* port, const char16_t* port_name, const char16_t* ba
                     int32_t timeout_ms, int32_t ellipsoid, FixCallback callback,
                     void* callback_context, LinkConnectedCallback connected,
                     void* connected_context) {
-  if (!Prepare(port, ellipsoid, callback, callback_context)) return 0;
-  // The link's reader hands every line to HandleGpsLine below, with the port as context.
-  return SerialLinkOpenWide(&port->link, port_name, baud_rate, data_bits, parity, stop_bits,
-                            timeout_ms, HandleGpsLine, port, connected, connected_context);
+  GpsPortReset(port);
+  NarrowSettingTexts narrow;
+  if (!NarrowSettingTextsFromWide(port_name, baud_rate, data_bits, parity, stop_bits, &narrow))
+    return 0;
+  return GpsPortOpenNarrow(port, narrow.port_name, narrow.baud_rate, narrow.data_bits,
+                           narrow.parity, narrow.stop_bits, timeout_ms, ellipsoid, callback,
+                           callback_context, connected, connected_context);
 }
 
 int GpsPortOpenNarrow(GpsPort* port, const char* port_name, const char* baud_rate,
@@ -40,21 +31,24 @@ int GpsPortOpenNarrow(GpsPort* port, const char* port_name, const char* baud_rat
                       int32_t timeout_ms, int32_t ellipsoid, FixCallback callback,
                       void* callback_context, LinkConnectedCallback connected,
                       void* connected_context) {
-  if (!Prepare(port, ellipsoid, callback, callback_context)) return 0;
-  // The link's reader hands every line to HandleGpsLine below, with the port as context.
-  return SerialLinkOpenNarrow(&port->link, port_name, baud_rate, data_bits, parity, stop_bits,
-                              timeout_ms, HandleGpsLine, port, connected, connected_context);
-}
-
-int GpsPortOpenEntries(GpsPort* port, const char* port_name, const SettingEntry* baud_rate,
-                       const SettingEntry* data_bits, const SettingEntry* parity,
-                       const SettingEntry* stop_bits, int32_t timeout_ms, int32_t ellipsoid,
-                       FixCallback callback, void* callback_context,
-                       LinkConnectedCallback connected, void* connected_context) {
-  if (!Prepare(port, ellipsoid, callback, callback_context)) return 0;
-  // The link's reader hands every line to HandleGpsLine below, with the port as context.
-  return SerialLinkOpenEntries(&port->link, port_name, baud_rate, data_bits, parity, stop_bits,
-                               timeout_ms, HandleGpsLine, port, connected, connected_context);
+  GpsPortReset(port);
+  if (port == nullptr || baud_rate == nullptr || data_bits == nullptr || parity == nullptr ||
+      stop_bits == nullptr) {
+    errno = EINVAL;
+    return 0;
+  }
+  port->fix_callback = callback;
+  port->fix_callback_context = callback_context;
+  port->ellipsoid = ellipsoid;
+  // A text missing from its table gives a null row: the open fails before the port is
+  // touched. The link's reader hands every line to HandleGpsLine below, with the port as
+  // context.
+  return SerialLinkOpen(&port->link, port_name,
+                        FindSettingEntry(BaudRateTable, kBaudRateCount, baud_rate),
+                        FindSettingEntry(DataBitsTable, kDataBitsCount, data_bits),
+                        FindSettingEntry(ParityTable, kParityCount, parity),
+                        FindSettingEntry(StopBitsTable, kStopBitsCount, stop_bits), timeout_ms,
+                        HandleGpsLine, port, connected, connected_context);
 }
 
 int GpsPortClose(GpsPort* port) {
@@ -62,19 +56,24 @@ int GpsPortClose(GpsPort* port) {
   return SerialLinkClose(&port->link);
 }
 
+int DispatchGgaLine(const char* line, int32_t ellipsoid, FixCallback callback, void* context) {
+  GgaFix fix;
+  // DecodeGga (nmea/decode_gga.cpp); a line it does not take gives no fix.
+  if (!DecodeGga(line, ellipsoid, &fix.time, &fix.latitude, &fix.longitude, &fix.altitude,
+                 &fix.northing, &fix.easting)) {
+    return 0;
+  }
+  if (callback != nullptr) {
+    callback(fix.time, fix.latitude, fix.longitude, fix.altitude, fix.northing, fix.easting,
+             context);
+  }
+  return 1;
+}
+
 void HandleGpsLine(const char* line, uint32_t /*length*/, void* context) {
   auto* port = static_cast<GpsPort*>(context);
   if (port == nullptr) return;
-  GgaFix fix;
-  // DecodeGga (nmea/decode_gga.cpp); a line it does not take gives no fix.
-  if (!DecodeGga(line, port->ellipsoid, &fix.time, &fix.latitude, &fix.longitude, &fix.altitude,
-                 &fix.northing, &fix.easting)) {
-    return;
-  }
-  if (port->fix_callback != nullptr) {
-    // The opener's callback: FixDisplayOnFix (display/fix_display.cpp) in the window,
-    // CountFix (tools/decode/port_input.cpp) in tavik-decode.
-    port->fix_callback(fix.time, fix.latitude, fix.longitude, fix.altitude, fix.northing,
-                       fix.easting, port->fix_callback_context);
-  }
+  // The opener's callback: FixDisplayOnFix (display/fix_display.cpp) in the window,
+  // CountFix (tools/decode/port_input.cpp) in tavik-decode.
+  DispatchGgaLine(line, port->ellipsoid, port->fix_callback, port->fix_callback_context);
 }

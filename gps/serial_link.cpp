@@ -8,11 +8,10 @@
 
 namespace {
 
-// A configuration text: 32 UTF-16 code units, the terminator among them.
-constexpr size_t kWideTextUnits = 32;
+constexpr size_t kWideTextUnits = kSettingTextChars;
 
-// Converts UTF-16 to UTF-8 into `out`, reading no further than a configuration text's
-// 32 units. Returns 0 for a text without a terminator there, a lone surrogate, or a
+// Converts UTF-16 to UTF-8 into `out`, reading no further than a setting text's
+// kSettingTextChars units. Returns 0 for a text without a terminator there, a lone surrogate, or a
 // text that does not fit.
 int NarrowFromWide(const char16_t* wide, char* out, size_t size) {
   size_t units = 0;
@@ -82,11 +81,11 @@ SerialPort SerialLinkOpenPort(SerialLink* link) {
   return kInvalidSerialPort;
 }
 
-int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
-                          const SettingEntry* data_bits, const SettingEntry* parity,
-                          const SettingEntry* stop_bits, int32_t timeout_ms, LineHandler handler,
-                          void* handler_context, LinkConnectedCallback connected,
-                          void* connected_context) {
+int SerialLinkOpen(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
+                   const SettingEntry* data_bits, const SettingEntry* parity,
+                   const SettingEntry* stop_bits, int32_t timeout_ms, LineHandler handler,
+                   void* handler_context, LinkConnectedCallback connected,
+                   void* connected_context) {
   SerialLinkReset(link);
   if (link == nullptr || port_name == nullptr || baud_rate == nullptr || data_bits == nullptr ||
       parity == nullptr || stop_bits == nullptr) {
@@ -135,38 +134,6 @@ int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const Setting
   return 1;
 }
 
-int SerialLinkOpenNarrow(SerialLink* link, const char* port_name, const char* baud_rate,
-                         const char* data_bits, const char* parity, const char* stop_bits,
-                         int32_t timeout_ms, LineHandler handler, void* handler_context,
-                         LinkConnectedCallback connected, void* connected_context) {
-  SerialLinkReset(link);
-  if (baud_rate == nullptr || data_bits == nullptr || parity == nullptr || stop_bits == nullptr) {
-    errno = EINVAL;
-    return 0;
-  }
-  // A text missing from its table gives a null row: the open fails before the port is touched.
-  return SerialLinkOpenEntries(link, port_name,
-                               FindSettingEntry(BaudRateTable, kBaudRateCount, baud_rate),
-                               FindSettingEntry(DataBitsTable, kDataBitsCount, data_bits),
-                               FindSettingEntry(ParityTable, kParityCount, parity),
-                               FindSettingEntry(StopBitsTable, kStopBitsCount, stop_bits),
-                               timeout_ms, handler, handler_context, connected, connected_context);
-}
-
-int SerialLinkOpenWide(SerialLink* link, const char16_t* port_name, const char16_t* baud_rate,
-                       const char16_t* data_bits, const char16_t* parity, const char16_t* stop_bits,
-                       int32_t timeout_ms, LineHandler handler, void* handler_context,
-                       LinkConnectedCallback connected, void* connected_context) {
-  SerialLinkReset(link);
-  NarrowSettingTexts narrow;
-  if (!NarrowSettingTextsFromWide(port_name, baud_rate, data_bits, parity, stop_bits, &narrow)) {
-    return 0;
-  }
-  return SerialLinkOpenNarrow(link, narrow.port_name, narrow.baud_rate, narrow.data_bits,
-                              narrow.parity, narrow.stop_bits, timeout_ms, handler, handler_context,
-                              connected, connected_context);
-}
-
 int SerialLinkClose(SerialLink* link) {
   if (link == nullptr) return 0;
   link->running.store(0, std::memory_order_relaxed);
@@ -177,17 +144,4 @@ int SerialLinkClose(SerialLink* link) {
   SerialWakerClose(link->waker);
   SerialLinkReset(link);
   return 1;
-}
-
-int SerialLinkWrite(SerialLink* link, const void* bytes, uint32_t count) {
-  if (link == nullptr || bytes == nullptr || link->port == kInvalidSerialPort) return 0;
-  const auto* position = static_cast<const char*>(bytes);
-  uint32_t remaining = count;
-  while (remaining > 0) {
-    const int32_t written = SerialPortWrite(link->port, link->timeouts, position, remaining);
-    if (written <= 0) break;  // failed, or nothing went out in time: never spin
-    position += written;
-    remaining -= static_cast<uint32_t>(written);
-  }
-  return remaining == 0 ? 1 : 0;
 }

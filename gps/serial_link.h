@@ -43,33 +43,27 @@ struct SerialLink {
 // The 8-bit form of the five texts of a wide open.
 struct NarrowSettingTexts {
   char port_name[kDevicePathSize];
-  char baud_rate[32], data_bits[32], parity[32], stop_bits[32];  // 31 bytes and a terminator
+  char baud_rate[kSettingTextChars], data_bits[kSettingTextChars], parity[kSettingTextChars],
+      stop_bits[kSettingTextChars];
 };
 
-// Converts the five UTF-16 texts of a wide open, each read within the 32 code units of
-// a configuration text. Returns 0 (errno EINVAL) for a missing text, one without a
-// terminator within its 32 units, one with a lone surrogate, or one too long for its
+// Converts the five UTF-16 texts of a wide open, each read within the kSettingTextChars code
+// units of a setting text. Returns 0 (errno EINVAL) for a missing text, one without a
+// terminator within its kSettingTextChars units, one with a lone surrogate, or one too long for its
 // buffer: a cut text could name another device or setting than the one asked for.
 int NarrowSettingTextsFromWide(const char16_t* port_name, const char16_t* baud_rate,
                                const char16_t* data_bits, const char16_t* parity,
                                const char16_t* stop_bits, NarrowSettingTexts* narrow);
 
 void SerialLinkReset(SerialLink* link);
-int SerialLinkOpenEntries(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
-                          const SettingEntry* data_bits, const SettingEntry* parity,
-                          const SettingEntry* stop_bits, int32_t timeout_ms, LineHandler handler,
-                          void* handler_context, LinkConnectedCallback connected = nullptr,
-                          void* connected_context = nullptr);
-int SerialLinkOpenNarrow(SerialLink* link, const char* port_name, const char* baud_rate,
-                         const char* data_bits, const char* parity, const char* stop_bits,
-                         int32_t timeout_ms, LineHandler handler, void* handler_context,
-                         LinkConnectedCallback connected = nullptr,
-                         void* connected_context = nullptr);
-int SerialLinkOpenWide(SerialLink* link, const char16_t* port_name, const char16_t* baud_rate,
-                       const char16_t* data_bits, const char16_t* parity, const char16_t* stop_bits,
-                       int32_t timeout_ms, LineHandler handler, void* handler_context,
-                       LinkConnectedCallback connected = nullptr,
-                       void* connected_context = nullptr);
+// Opens the link on the port `port_name` (UTF-8) with the four setting rows and starts
+// its reader thread, which hands every line to `handler`. A missing row fails before the
+// port is touched. Returns 1; 0 with errno set, the link left reset.
+int SerialLinkOpen(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
+                   const SettingEntry* data_bits, const SettingEntry* parity,
+                   const SettingEntry* stop_bits, int32_t timeout_ms, LineHandler handler,
+                   void* handler_context, LinkConnectedCallback connected = nullptr,
+                   void* connected_context = nullptr);
 // Opens the link's port by its name with its settings: the one way a link's port is
 // opened, by open, by the reader's first connection and after the device was gone.
 // Returns the port, or kInvalidSerialPort with errno set.
@@ -78,9 +72,6 @@ SerialPort SerialLinkOpenPort(SerialLink* link);
 // and those already waiting in the driver) go to the line handler first; a line still
 // incomplete is dropped.
 int SerialLinkClose(SerialLink* link);
-// Writes all bytes within the link's write time-out; 1 when all were written. From the
-// opener's thread; a network source's port is the reader's until it has connected.
-int SerialLinkWrite(SerialLink* link, const void* bytes, uint32_t count);
 // Applies the link's four settings to `port`; a network source takes none. Returns 1;
 // 0 when the line refuses them or the link has none.
 int SerialLinkApplySettings(SerialLink* link, SerialPort port);

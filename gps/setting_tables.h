@@ -15,7 +15,10 @@ inline constexpr int kDataBitsCount = 4;
 inline constexpr int kParityCount = 3;
 inline constexpr int kStopBitsCount = 2;
 inline constexpr int kPortNameCount = 10;
-inline constexpr int kSettingTextCount = 5;  // port, baud rate, data bits, parity, stop bits
+inline constexpr int kSettingTextCount = 5;
+// A setting text as stored, listed and opened: 32 units (UTF-16 code units in the
+// configuration and the lists, bytes in its 8-bit form), the terminator among them.
+inline constexpr int kSettingTextChars = 32;  // port, baud rate, data bits, parity, stop bits
 
 extern const SettingEntry BaudRateTable[kBaudRateCount];
 extern const SettingEntry DataBitsTable[kDataBitsCount];

@@ -15,6 +15,7 @@
 #include "platform/path_limit.h"
 #include "platform/text_convert.h"
 #include "platform/utc_clock.h"
+#include "platform/wide_format.h"
 
 namespace {
 
@@ -49,8 +50,8 @@ Bounds BoundsOf(const GpxRecorder* recorder) {
           recorder->max_longitude};
 }
 
-// Counts what one formatted write put out; false when it failed.
-bool Put(int count, int64_t* total) {
+// Adds the bytes one formatted write put out to `total`; false when it failed.
+bool CountWritten(int count, int64_t* total) {
   if (count <= 0) return false;
   *total += count;
   return true;
@@ -82,33 +83,42 @@ int ReserveRoom(FILE* file, int64_t offset) {
 bool WriteHeader(FILE* file, int64_t* bytes) {
   UtcTime now;
   UtcClockNow(&now);
-  return Put(fprintf(file, "<?xml version=\"1.0\"?>\n"), bytes) &&
-         Put(fprintf(file, "<gpx xmlns=\"" GPX_1_0_NAMESPACE "\">\n"), bytes) &&
-         Put(fprintf(file, "  <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year, now.month,
-                     now.day, now.hour, now.minute, now.second),
-             bytes);
+  return CountWritten(fprintf(file, "<?xml version=\"1.0\"?>\n"), bytes) &&
+         CountWritten(fprintf(file, "<gpx xmlns=\"" GPX_1_0_NAMESPACE "\">\n"), bytes) &&
+         CountWritten(fprintf(file, "  <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year,
+                              now.month, now.day, now.hour, now.minute, now.second),
+                      bytes);
 }
 
-// The eight lines of waypoint number `number`, counted into `bytes`; false at the first
-// that cannot be written.
-bool WriteWaypoint(FILE* file, double latitude, double longitude, double altitude, int32_t number,
-                   int64_t* bytes) {
+// One waypoint as written: its place, in degrees and metres, and its number. Named
+// fields, as the altitude and the number side by side would swap without a word.
+struct Waypoint {
+  double latitude;
+  double longitude;
+  double altitude;
+  int32_t number;
+};
+
+// The eight lines of `waypoint`, counted into `bytes`; false at the first that cannot
+// be written.
+bool WriteWaypoint(FILE* file, const Waypoint& waypoint, int64_t* bytes) {
+  const int32_t number = waypoint.number;
   char lat[kCoordinateBytes], lon[kCoordinateBytes], ele[kCoordinateBytes];
-  GpxFormatCoordinate(lat, kCoordinateBytes - 1, latitude);
-  GpxFormatCoordinate(lon, kCoordinateBytes - 1, longitude);
-  GpxFormatCoordinate(ele, kCoordinateBytes - 1, altitude);
+  GpxFormatCoordinate(lat, kCoordinateBytes - 1, waypoint.latitude);
+  GpxFormatCoordinate(lon, kCoordinateBytes - 1, waypoint.longitude);
+  GpxFormatCoordinate(ele, kCoordinateBytes - 1, waypoint.altitude);
   UtcTime now;
   UtcClockNow(&now);
-  return Put(fprintf(file, "  <wpt lat=\"%s\" lon=\"%s\">\n", lat, lon), bytes) &&
-         Put(fprintf(file, "    <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year, now.month,
-                     now.day, now.hour, now.minute, now.second),
-             bytes) &&
-         Put(fprintf(file, "    <ele>%s</ele>\n", ele), bytes) &&
-         Put(fprintf(file, "    <name>%d</name>\n", number), bytes) &&
-         Put(fprintf(file, "    <desc>%d</desc>\n", number), bytes) &&
-         Put(fprintf(file, "    <sym>Dot</sym>\n"), bytes) &&
-         Put(fprintf(file, "    <type>Dot</type>\n"), bytes) &&
-         Put(fprintf(file, "  </wpt>\n"), bytes);
+  return CountWritten(fprintf(file, "  <wpt lat=\"%s\" lon=\"%s\">\n", lat, lon), bytes) &&
+         CountWritten(fprintf(file, "    <time>%04d-%02d-%02dT%02d:%02d:%02dZ</time>\n", now.year,
+                              now.month, now.day, now.hour, now.minute, now.second),
+                      bytes) &&
+         CountWritten(fprintf(file, "    <ele>%s</ele>\n", ele), bytes) &&
+         CountWritten(fprintf(file, "    <name>%d</name>\n", number), bytes) &&
+         CountWritten(fprintf(file, "    <desc>%d</desc>\n", number), bytes) &&
+         CountWritten(fprintf(file, "    <sym>Dot</sym>\n"), bytes) &&
+         CountWritten(fprintf(file, "    <type>Dot</type>\n"), bytes) &&
+         CountWritten(fprintf(file, "  </wpt>\n"), bytes);
 }
 
 // The bounds and the closing tag, counted into `bytes`, then the stream's whole content
@@ -120,10 +130,11 @@ bool WriteTrailer(FILE* file, const Bounds& bounds, int64_t* bytes) {
   GpxFormatCoordinate(min_lon, kCoordinateBytes - 1, bounds.min_longitude);
   GpxFormatCoordinate(max_lat, kCoordinateBytes - 1, bounds.max_latitude);
   GpxFormatCoordinate(max_lon, kCoordinateBytes - 1, bounds.max_longitude);
-  return Put(fprintf(file, "  <bounds minlat=\"%s\" minlon=\"%s\" maxlat=\"%s\" maxlon=\"%s\"/>\n",
+  return CountWritten(
+             fprintf(file, "  <bounds minlat=\"%s\" minlon=\"%s\" maxlat=\"%s\" maxlon=\"%s\"/>\n",
                      min_lat, min_lon, max_lat, max_lon),
              bytes) &&
-         Put(fprintf(file, "</gpx>\n"), bytes) && fflush(file) == 0;
+         CountWritten(fprintf(file, "</gpx>\n"), bytes) && fflush(file) == 0;
 }
 
 void UpdateBounds(Bounds* bounds, double latitude, double longitude) {
@@ -338,7 +349,11 @@ int GpxRecorderAppendWaypoint(GpxRecorder* recorder, double latitude, double lon
     // waypoint is longer than the bounds' texts can change.
     const bool in_place = recorder->trailer_in_place;
     if (failure == 0 && (!in_place || fseeko(file, recorder->complete_bytes, SEEK_SET) == 0) &&
-        WriteWaypoint(file, latitude, longitude, altitude, recorder->waypoint_count,
+        WriteWaypoint(file,
+                      {.latitude = latitude,
+                       .longitude = longitude,
+                       .altitude = altitude,
+                       .number = recorder->waypoint_count},
                       &waypoint_bytes) &&
         (in_place ? WriteTrailer(file, bounds, &trailer_bytes) : fflush(file) == 0)) {
       ++recorder->waypoint_count;
@@ -372,9 +387,7 @@ char* GpxFormatCoordinate(char* buffer, size_t max_count, double value) {
   if (buffer == nullptr) return buffer;
   // Bounded like the runtime's _snprintf: at most max_count bytes, always terminated
   // within max_count + 1.
-  snprintf(buffer, max_count + 1, "%lf", value);
   // Whatever the locale, a GPX number carries a decimal point.
-  char* comma = strchr(buffer, ',');
-  if (comma != nullptr) *comma = '.';
+  FormatCNumber(buffer, max_count + 1, "%lf", value);
   return buffer;
 }

@@ -95,12 +95,6 @@ void Store(double* northing, double* easting, double north, double east) {
 
 }  // namespace
 
-bool ComputeEllipsoidTerms(int32_t index, EllipsoidTerms* terms) {
-  if (index < 0 || index >= kEllipsoidCount || terms == nullptr) return false;
-  *terms = MakeTerms(index);
-  return true;
-}
-
 void ProjectUtm(double* northing, double* easting, double latitude, double longitude,
                 int32_t ellipsoid) {
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();

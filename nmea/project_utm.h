@@ -16,10 +16,6 @@ struct EllipsoidTerms {
   double arc_e;
 };
 
-// The terms of ellipsoid `index` (0 to 10) as ProjectUtm computes them.
-// Returns false for an index outside the table.
-bool ComputeEllipsoidTerms(int32_t index, EllipsoidTerms* terms);
-
 // Northing and easting in km of a position in degrees on ellipsoid `ellipsoid`.
 // No zone is reported, southern latitudes give negative northings, and the longitude
 // is neither wrapped nor range-checked. A null place is skipped. An ellipsoid index

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/path_limit.h"
+
 namespace {
 
 constexpr mode_t kFolderMode = 0700;  // settings are the user's own business
@@ -60,7 +62,7 @@ bool ConfigHomeFolder(char* out, size_t size) {
   out[0] = '\0';
   const char* config_home = getenv("XDG_CONFIG_HOME");
   if (IsAbsolute(config_home)) return CopyText(out, size, config_home);
-  char home[4096];
+  char home[kSystemPathBytes];
   if (!HomeFolder(home, sizeof home)) return false;
   const char* separator = home[strlen(home) - 1] == '/' ? "" : "/";
   const int length = snprintf(out, size, "%s%s.config", home, separator);

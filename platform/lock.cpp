@@ -17,7 +17,3 @@ int32_t LockLeave(Lock* lock) {
   lock->mutex.unlock();
   return 0;
 }
-
-int32_t LockDelete(Lock* lock) {
-  return lock == nullptr ? -1 : 0;
-}

@@ -13,4 +13,3 @@ struct Lock {
 int32_t LockInitialize(Lock* lock);
 int32_t LockEnter(Lock* lock);
 int32_t LockLeave(Lock* lock);
-int32_t LockDelete(Lock* lock);

@@ -3,5 +3,7 @@
 
 #include <cstdint>
 
-// Milliseconds since an arbitrary start; unaffected by changes of the date and time.
+// Nanoseconds since an arbitrary start; unaffected by changes of the date and time.
+int64_t MonotonicNs();
+// The same clock in whole milliseconds.
 int64_t MonotonicMs();

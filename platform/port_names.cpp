@@ -15,8 +15,8 @@ constexpr const char* kBuiltInDevices[10] = {
     "/dev/rfcomm0", "/dev/serial0", "/dev/ttyAMA0", "/dev/ttyS1",   "/dev/gps0",
 };
 
-// snprintf into a buffer; 1 when everything fitted.
-int Fits(int written, size_t size) {
+// Whether snprintf wrote its whole text into a buffer of `size`: 1 when nothing was cut.
+int WrittenWhole(int written, size_t size) {
   return written >= 0 && static_cast<size_t>(written) < size ? 1 : 0;
 }
 
@@ -32,12 +32,12 @@ int PortsFolder(char* folder, size_t size) {
   if (folder == nullptr || size == 0) return 0;
   char config[kDevicePathSize];
   if (!ConfigHomeFolder(config, sizeof config)) return 0;
-  return Fits(snprintf(folder, size, "%s/tavik/ports", config), size);
+  return WrittenWhole(snprintf(folder, size, "%s/tavik/ports", config), size);
 }
 
 int ResolvePortName(const char* name, char* device, size_t size) {
   if (name == nullptr || device == nullptr || size == 0) return 0;
-  if (name[0] == '/') return Fits(snprintf(device, size, "%s", name), size);
+  if (name[0] == '/') return WrittenWhole(snprintf(device, size, "%s", name), size);
   const int number = ComNumber(name);
   if (number < 0) return 0;
 
@@ -46,10 +46,10 @@ int ResolvePortName(const char* name, char* device, size_t size) {
     char entry[kDevicePathSize];
     struct stat status;
     // Any entry counts, a dangling link too: the user's mapping replaces the built-in one.
-    if (Fits(snprintf(entry, sizeof entry, "%s/COM%d", folder, number), sizeof entry) &&
+    if (WrittenWhole(snprintf(entry, sizeof entry, "%s/COM%d", folder, number), sizeof entry) &&
         lstat(entry, &status) == 0) {
-      return Fits(snprintf(device, size, "%s", entry), size);
+      return WrittenWhole(snprintf(device, size, "%s", entry), size);
     }
   }
-  return Fits(snprintf(device, size, "%s", kBuiltInDevices[number]), size);
+  return WrittenWhole(snprintf(device, size, "%s", kBuiltInDevices[number]), size);
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "platform/monotonic_clock.h"
 #include "platform/serial_port.h"
 
 namespace {
@@ -29,33 +30,15 @@ constexpr int64_t kQuietLookMs = 500;
 constexpr int64_t kIntervalLooks = 4;
 constexpr int64_t kBusyLookMinMs = 10;
 
-int64_t NowNs() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1000 * kNsPerMs + now.tv_nsec;
-}
-
 // Whole milliseconds for poll until `deadline` (rounded up, so a wait never ends
 // early); 0 when it has passed.
 int Remaining(int64_t deadline) {
-  const int64_t left = (deadline - NowNs() + kNsPerMs - 1) / kNsPerMs;
+  const int64_t left = (deadline - MonotonicNs() + kNsPerMs - 1) / kNsPerMs;
   if (left <= 0) return 0;
   return left < INT32_MAX ? static_cast<int>(left) : INT32_MAX;
 }
 
 }  // namespace
-
-SerialTimeouts SerialTimeoutsFor(int32_t timeout_ms) {
-  const uint32_t constant = timeout_ms > 0 ? static_cast<uint32_t>(timeout_ms) : 1;
-  uint32_t multiplier = constant / kSerialReadSize;
-  if (multiplier == 0) multiplier = 1;
-  return SerialTimeouts{constant, multiplier, constant, multiplier, constant};
-}
-
-uint64_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max) {
-  return static_cast<uint64_t>(timeouts.read_total_multiplier_ms) * max +
-         timeouts.read_total_constant_ms;
-}
 
 SerialWaker SerialWakerCreate() {
   const int waker = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -85,7 +68,7 @@ int SerialWakerWait(SerialWaker waker, uint64_t ms) {
   const int64_t left = ms < static_cast<uint64_t>(INT64_MAX / kNsPerMs / 2)
                            ? static_cast<int64_t>(ms) * kNsPerMs
                            : INT64_MAX / 2;
-  return WokenBefore(waker, NowNs() + left) ? 1 : 0;
+  return WokenBefore(waker, MonotonicNs() + left) ? 1 : 0;
 }
 
 void SerialWakerClose(SerialWaker waker) {
@@ -132,7 +115,7 @@ int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* bu
                        SerialWaker waker) {
   if (port < 0 || buffer == nullptr) return -1;
   auto* bytes = static_cast<char*>(buffer);
-  const int64_t start = NowNs();
+  const int64_t start = MonotonicNs();
   const int64_t total_deadline =
       start + static_cast<int64_t>(SerialReadBoundMs(timeouts, max)) * kNsPerMs;
   const int64_t interval = static_cast<int64_t>(timeouts.read_interval_ms) * kNsPerMs;
@@ -145,7 +128,7 @@ int32_t SerialPortRead(SerialPort port, const SerialTimeouts& timeouts, void* bu
   int64_t last_bytes_seen = start;
   for (;;) {
     const int32_t taken = got < max ? TakeArrived(port, bytes + got, max - got) : 0;
-    const int64_t now = NowNs();
+    const int64_t now = MonotonicNs();
     if (taken < 0) return got > 0 ? static_cast<int32_t>(got) : -1;
     got += static_cast<uint32_t>(taken);
     if (got == max) return static_cast<int32_t>(got);
@@ -171,9 +154,9 @@ int32_t SerialPortWrite(SerialPort port, const SerialTimeouts& timeouts, const v
   if (port < 0 || bytes == nullptr) return -1;
   const auto* data = static_cast<const char*>(bytes);
   const int64_t deadline =
-      NowNs() + (static_cast<int64_t>(timeouts.write_total_multiplier_ms) * count +
-                 timeouts.write_total_constant_ms) *
-                    kNsPerMs;
+      MonotonicNs() + (static_cast<int64_t>(timeouts.write_total_multiplier_ms) * count +
+                       timeouts.write_total_constant_ms) *
+                          kNsPerMs;
   uint32_t done = 0;
   while (done < count) {
     pollfd wait{port, POLLOUT, 0};

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <grp.h>
-#include <limits.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -23,13 +22,13 @@ constexpr int kMostLinks = 40;
 
 // Follows `path` through its symbolic links. A link to nothing gives the path it names.
 void FollowLinks(char* path, size_t size) {
-  char resolved[PATH_MAX];
+  char resolved[kSystemPathBytes];
   if (realpath(path, resolved) != nullptr) {
     if (strlen(resolved) < size) strcpy(path, resolved);
     return;
   }
   for (int hop = 0; hop < kMostLinks; ++hop) {
-    char target[PATH_MAX];
+    char target[kSystemPathBytes];
     const ssize_t length = readlink(path, target, sizeof target - 1);
     if (length <= 0) return;
     target[length] = '\0';

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/path_limit.h"
+
 // An open serial device (a file descriptor), or kInvalidSerialPort.
 using SerialPort = int;
 inline constexpr SerialPort kInvalidSerialPort = -1;
@@ -14,7 +16,7 @@ using SerialWaker = int;
 inline constexpr SerialWaker kNoSerialWaker = -1;
 
 // Room for any device path ResolvePortName produces, terminator included.
-inline constexpr size_t kDevicePathSize = 4096;
+inline constexpr size_t kDevicePathSize = kSystemPathBytes;
 
 // The bytes a link asks for in one read, and the longest line it delivers.
 inline constexpr uint32_t kSerialReadSize = 1023;
@@ -104,11 +106,26 @@ struct SerialTimeouts {
 };
 
 // T' = T when T > 0, else 1; M = T' / kSerialReadSize, at least 1; the record is {T', M, T', M,
-// T'}.
-SerialTimeouts SerialTimeoutsFor(int32_t timeout_ms);
+// T'}. Computed at compile time too, so values derived from a time-out need no hand sums.
+constexpr SerialTimeouts SerialTimeoutsFor(int32_t timeout_ms) {
+  const uint32_t constant = timeout_ms > 0 ? static_cast<uint32_t>(timeout_ms) : 1;
+  uint32_t multiplier = constant / kSerialReadSize;
+  if (multiplier == 0) multiplier = 1;
+  return SerialTimeouts{constant, multiplier, constant, multiplier, constant};
+}
 
 // The latest a read of `max` bytes returns: multiplier * max + constant.
-uint64_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max);
+constexpr uint64_t SerialReadBoundMs(const SerialTimeouts& timeouts, uint32_t max) {
+  return static_cast<uint64_t>(timeouts.read_total_multiplier_ms) * max +
+         timeouts.read_total_constant_ms;
+}
+
+// The time-out the window opens the receiver's link with, and tavik-decode unless
+// --timeout says otherwise.
+inline constexpr int32_t kLinkTimeoutMs = 2000;
+// The longest a read of that link takes: 3023 ms.
+inline constexpr int64_t kLinkLongestReadMs =
+    static_cast<int64_t>(SerialReadBoundMs(SerialTimeoutsFor(kLinkTimeoutMs), kSerialReadSize));
 
 // A close need not wait out a read's time-out: waking the waker ends it.
 SerialWaker SerialWakerCreate();

@@ -85,6 +85,16 @@ bool IsSingleDoubleFormat(const char16_t* format) {
   return conversions == 1 && Utf16ToUtf8(narrow, sizeof narrow, format) >= 0;
 }
 
+int FormatCNumber(char* out, size_t size, const char* format, double value) {
+  // The desktop sets the process's numeric locale from the user's; a read-out and a GPX
+  // file keep the decimal point their formats use. Only this thread's locale changes.
+  static const locale_t c_numbers = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+  const locale_t previous = c_numbers != static_cast<locale_t>(0) ? uselocale(c_numbers) : 0;
+  const int length = snprintf(out, size, format, value);
+  if (previous != static_cast<locale_t>(0)) uselocale(previous);
+  return length;
+}
+
 int WideFormatDouble(char16_t* out, size_t count, const char16_t* format, double value) {
   if (count > 0) out[0] = 0;
   if (!IsSingleDoubleFormat(format)) return -1;
@@ -94,12 +104,7 @@ int WideFormatDouble(char16_t* out, size_t count, const char16_t* format, double
   // Widest output: 309 integer digits of the largest double, a point, 99 decimals and
   // the format's own text. Whatever goes beyond `count` units is cut anyway.
   char text[512];
-  // The desktop sets the process's numeric locale from the user's; a read-out keeps the
-  // decimal point its format and every other output of the program use.
-  static const locale_t c_numbers = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
-  const locale_t previous = c_numbers != static_cast<locale_t>(0) ? uselocale(c_numbers) : 0;
-  const int length = snprintf(text, sizeof text, narrow_format, value);
-  if (previous != static_cast<locale_t>(0)) uselocale(previous);
+  const int length = FormatCNumber(text, sizeof text, narrow_format, value);
   if (length < 0) return -1;
   const size_t available = static_cast<size_t>(length) < sizeof text ? length : sizeof text - 1;
 

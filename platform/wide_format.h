@@ -13,6 +13,11 @@ inline constexpr size_t kMaxWideFormatUnits = 31;
 // safe to use with a single double argument.
 bool IsSingleDoubleFormat(const char16_t* format);
 
+// snprintf of `value` with `format` (one double conversion, checked by the caller) in
+// the C locale's numbers, a decimal point, whatever locale the program runs in: the
+// one way every number the program writes gets its point.
+int FormatCNumber(char* out, size_t size, const char* format, double value);
+
 // Formats `value` with `format` into `out`, writing at most `count` code units and a
 // terminator only when fewer than `count` were written. Returns the number of units
 // written, or -1 when the text was cut at `count` or the format was refused by

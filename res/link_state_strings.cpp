@@ -1,5 +1,7 @@
 #include "res/link_state_strings.h"
 
+#include <iterator>
+
 #include "res/resource_tables.h"
 
 namespace {
@@ -13,8 +15,5 @@ constexpr StringResource kLinkStateStrings[] = {
 }  // namespace
 
 const StringResource* FindLinkStateString(uint32_t id) {
-  for (const StringResource& s : kLinkStateStrings) {
-    if (s.id == id) return &s;
-  }
-  return nullptr;
+  return FindRow(kLinkStateStrings, std::size(kLinkStateStrings), id);
 }

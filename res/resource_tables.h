@@ -67,6 +67,17 @@ enum ResourceId : uint32_t {
   IDM_CONTEXT = 602,
 };
 
+// The row with `id` among `count` rows, or null: the one lookup of every table, strings,
+// templates and menus alike. The tables are short, so a linear walk is quick.
+template <typename Row>
+const Row* FindRow(const Row* rows, int32_t count, uint32_t id) {
+  if (rows == nullptr) return nullptr;
+  for (int32_t i = 0; i < count; ++i) {
+    if (rows[i].id == id) return &rows[i];
+  }
+  return nullptr;
+}
+
 // A string-table row from a literal; the length counts embedded NULs, not the final one.
 template <uint32_t N>
 constexpr StringResource MakeString(uint32_t id, const char16_t (&text)[N]) {

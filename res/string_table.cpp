@@ -9,21 +9,20 @@ constexpr char16_t kRecordingFailed[] =
 }  // namespace
 
 const StringResource kBuiltinStrings[kStringCount] = {
-    {IDS_REALLY_QUIT, u"Really quit?", 12},
-    {IDS_CANT_OPEN_PORT, u"Can't open GPS port", 19},
-    {IDS_CANT_CLOSE_PORT, u"Can't close GPS port", 20},
-    {IDS_TIME_FORMAT, u"%010.3lf", 8},
-    {IDS_LATITUDE_NORTH, u"%8.4lfN", 7},
-    {IDS_LATITUDE_SOUTH, u"%8.4lfS", 7},
-    {IDS_LONGITUDE_EAST, u"%8.4lfE", 7},
-    {IDS_LONGITUDE_WEST, u"%8.4lfW", 7},
-    {IDS_ALTITUDE_FORMAT, u"%6.1lfm", 7},
-    {IDS_EASTING_FORMAT, u"%8.3lfkm", 8},
-    {IDS_NORTHING_FORMAT, u"%8.3lfkm", 8},
-    {IDS_SAVE_FILTER, kSaveFilter, sizeof kSaveFilter / sizeof kSaveFilter[0] - 1},
-    {IDS_RECORDING_FAILED, kRecordingFailed,
-     sizeof kRecordingFailed / sizeof kRecordingFailed[0] - 1},
-    {IDS_NO_DISPLAY_OFF, u"This desktop does not let programs switch the display off.", 58},
+    MakeString(IDS_REALLY_QUIT, u"Really quit?"),
+    MakeString(IDS_CANT_OPEN_PORT, u"Can't open GPS port"),
+    MakeString(IDS_CANT_CLOSE_PORT, u"Can't close GPS port"),
+    MakeString(IDS_TIME_FORMAT, u"%010.3lf"),
+    MakeString(IDS_LATITUDE_NORTH, u"%8.4lfN"),
+    MakeString(IDS_LATITUDE_SOUTH, u"%8.4lfS"),
+    MakeString(IDS_LONGITUDE_EAST, u"%8.4lfE"),
+    MakeString(IDS_LONGITUDE_WEST, u"%8.4lfW"),
+    MakeString(IDS_ALTITUDE_FORMAT, u"%6.1lfm"),
+    MakeString(IDS_EASTING_FORMAT, u"%8.3lfkm"),
+    MakeString(IDS_NORTHING_FORMAT, u"%8.3lfkm"),
+    MakeString(IDS_SAVE_FILTER, kSaveFilter),
+    MakeString(IDS_RECORDING_FAILED, kRecordingFailed),
+    MakeString(IDS_NO_DISPLAY_OFF, u"This desktop does not let programs switch the display off."),
     MakeString(IDS_CANT_CREATE_RECORDING, u"Can't create GPX file"),
     MakeString(IDS_OPEN_CAUSE_NOT_A_PORT_NAME,
                u"Not a port name (COM0: to COM9: or a device path)."),
@@ -87,8 +86,5 @@ const StringResource kBuiltinStrings[kStringCount] = {
 };
 
 const StringResource* FindBuiltinString(uint32_t id) {
-  for (const StringResource& s : kBuiltinStrings) {
-    if (s.id == id) return &s;
-  }
-  return nullptr;
+  return FindRow(kBuiltinStrings, kStringCount, id);
 }

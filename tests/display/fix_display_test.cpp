@@ -155,7 +155,12 @@ TEST(LinkWatch, StaleFiveSecondsAfterTheLastFixAndWhy) {
               {17000, 12000, LINK_NO_DATA, 5000}};
   for (const auto& r : rows) {
     int64_t stale_ms = -1;
-    EXPECT_EQ(LinkLivenessAt(r.now, 1000, r.bytes, 10000, &stale_ms), r.liveness) << r.bytes;
+    EXPECT_EQ(
+        LinkLivenessAt(
+            {.now_ms = r.now, .opened_ms = 1000, .last_bytes_ms = r.bytes, .last_fix_ms = 10000},
+            &stale_ms),
+        r.liveness)
+        << r.bytes;
     EXPECT_EQ(stale_ms, r.stale_ms) << r.now << " " << r.bytes;
   }
 }

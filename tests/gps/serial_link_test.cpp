@@ -61,8 +61,16 @@ class SerialLinkTest : public ::testing::Test {
   }
   void TearDown() override { SerialLinkClose(&link); }
   bool Open(int32_t timeout) {
-    return SerialLinkOpenNarrow(&link, pty.device().c_str(), "9600", "8", "N", "1", timeout,
-                                Collector::Line, &collector) == 1;
+    return OpenNamed(pty.device().c_str(), "9600", "8", "N", "1", timeout);
+  }
+  // Opens the link with the rows of the four setting texts.
+  bool OpenNamed(const char* name, const char* baud, const char* bits, const char* parity,
+                 const char* stop, int32_t timeout) {
+    return SerialLinkOpen(&link, name, FindSettingEntry(BaudRateTable, kBaudRateCount, baud),
+                          FindSettingEntry(DataBitsTable, kDataBitsCount, bits),
+                          FindSettingEntry(ParityTable, kParityCount, parity),
+                          FindSettingEntry(StopBitsTable, kStopBitsCount, stop), timeout,
+                          Collector::Line, &collector) == 1;
   }
 
   Pty pty;
@@ -125,16 +133,17 @@ TEST_F(SerialLinkTest, FailedOpensLeaveTheLinkResetAndThePortFree) {
     const SettingEntry *bits, *stop;
   } rows[] = {{&nine_bits, &StopBitsTable[0]}, {&DataBitsTable[0], &half_stop}, {nullptr, nullptr}};
   for (const auto& r : rows) {
-    EXPECT_EQ(SerialLinkOpenEntries(&link, pty.device().c_str(), &BaudRateTable[6], r.bits,
-                                    &ParityTable[1], r.stop, 100, Collector::Line, &collector),
+    EXPECT_EQ(SerialLinkOpen(&link, pty.device().c_str(), &BaudRateTable[6], r.bits,
+                             &ParityTable[1], r.stop, 100, Collector::Line, &collector),
               0);
     EXPECT_TRUE(link.thread == nullptr && link.port == kInvalidSerialPort) << "left reset";
   }
   // A wide name cut at 31 characters would be another device; a lone surrogate no text.
   const std::u16string name(pty.device().begin(), pty.device().end());
+  GpsPort port;
   for (const std::u16string& wide : {name + u"/" + std::u16string(40, u'x'), name + u"\xD800"})
     EXPECT_EQ(
-        SerialLinkOpenWide(&link, wide.c_str(), u"9600", u"8", u"N", u"1", 100, nullptr, nullptr),
+        GpsPortOpenWide(&port, wide.c_str(), u"9600", u"8", u"N", u"1", 100, 0, nullptr, nullptr),
         0);
   EXPECT_TRUE(Open(20)) << "nothing was left holding the device";
 }
@@ -142,9 +151,7 @@ TEST_F(SerialLinkTest, FailedOpensLeaveTheLinkResetAndThePortFree) {
 TEST_F(SerialLinkTest, AfterAHangUpTheSamePortNameIsOpenedAgainWithTheSameSettings) {
   TempPortsFolder ports;
   ASSERT_TRUE(ports.Link(4, pty.device()));
-  ASSERT_EQ(
-      SerialLinkOpenNarrow(&link, "COM4:", "4800", "7", "O", "2", 20, Collector::Line, &collector),
-      1);
+  ASSERT_TRUE(OpenNamed("COM4:", "4800", "7", "O", "2", 20));
   ASSERT_TRUE(pty.Write("one\ncut"));
   EXPECT_EQ(collector.WaitFor(1), (Lines{"one"}));
   pty.CloseMaster();  // unplugged while a line is half sent

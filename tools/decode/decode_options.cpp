@@ -1,13 +1,17 @@
 #include "tools/decode/decode_options.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "gps/setting_tables.h"
 #include "nmea/ellipsoid_table.h"
 #include "tools/parse_integer.h"
 
-const char kDecodeUsage[] =
+namespace {
+
+// The help text; %d is the default time-out, kLinkTimeoutMs.
+const char kDecodeUsageFormat[] =
     "Usage: tavik-decode [--ellipsoid N] [--all | --readouts] [--gpx OUT] [FILE...]\n"
     "       tavik-decode --port NAME [--baud B] [--data-bits D] [--parity P]\n"
     "                    [--stop-bits S] [--timeout MS] [--count N] [--ellipsoid N]\n"
@@ -32,12 +36,18 @@ const char kDecodeUsage[] =
     "  --data-bits D   8 7 6 5 (default 8)\n"
     "  --parity P      N E O (default N)\n"
     "  --stop-bits S   1 2 (default 1)\n"
-    "  --timeout MS    read time-out in milliseconds (default 2000)\n"
+    "  --timeout MS    read time-out in milliseconds (default %d)\n"
     "  --count N       stop after N fixes\n"
     "  --list-ports    list the settings and the ports that can be opened now:\n"
     "                  kind<TAB>text, and the device path for ports\n"
     "  --help          show this help\n"
     "  --version       show the version\n";
+
+}  // namespace
+
+void PrintDecodeUsage(FILE* out) {
+  fprintf(out, kDecodeUsageFormat, static_cast<int>(kLinkTimeoutMs));
+}
 
 namespace {
 

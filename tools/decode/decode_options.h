@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "platform/serial_port.h"  // kLinkTimeoutMs
 
 struct DecodeOptions {
   int32_t ellipsoid = 0;
@@ -16,7 +19,7 @@ struct DecodeOptions {
   // A live receiver (--port): the five setting texts, as the configuration holds them.
   std::string port;
   std::string baud_rate, data_bits, parity, stop_bits;  // defaults: DefaultSettingTexts
-  int32_t timeout_ms = 2000;
+  int32_t timeout_ms = kLinkTimeoutMs;
   int64_t count = 0;  // fixes to print before stopping; 0: until interrupted
 };
 
@@ -26,4 +29,5 @@ enum class DecodeCommand { kDecode, kPort, kListPorts, kHelp, kVersion, kUsageEr
 // Fills `options` from argv. On kUsageError `error` names the problem in one line.
 DecodeCommand ParseDecodeOptions(int argc, char** argv, DecodeOptions* options, std::string* error);
 
-extern const char kDecodeUsage[];
+// Writes the help text to `out`.
+void PrintDecodeUsage(FILE* out);

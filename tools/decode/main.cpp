@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "gps/line_handler.h"
+#include "gps/gps_port.h"
 #include "tools/decode/csv_rows.h"
 #include "tools/decode/decode_options.h"
 #include "tools/decode/file_input.h"
@@ -37,12 +37,8 @@ struct LineDecoder {
 
 void DecodeLine(const char* line, uint32_t /*length*/, void* context) {
   auto* decoder = static_cast<LineDecoder*>(context);
-  GgaFix f;
-  if (DecodeGga(line, decoder->options->ellipsoid, &f.time, &f.latitude, &f.longitude, &f.altitude,
-                &f.northing, &f.easting)) {
-    decoder->on_fix(f.time, f.latitude, f.longitude, f.altitude, f.northing, f.easting,
-                    decoder->fix_context);
-  } else if (decoder->options->all) {
+  if (!DispatchGgaLine(line, decoder->options->ellipsoid, decoder->on_fix, decoder->fix_context) &&
+      decoder->options->all) {
     PrintRejectedRow(decoder->out);
   }
 }
@@ -108,7 +104,7 @@ int Run(int argc, char** argv) {
   std::string error;
   switch (ParseDecodeOptions(argc, argv, &options, &error)) {
     case DecodeCommand::kHelp:
-      fputs(kDecodeUsage, stdout);
+      PrintDecodeUsage(stdout);
       return kExitOk;
     case DecodeCommand::kVersion:
       puts("tavik " TAVIK_VERSION);

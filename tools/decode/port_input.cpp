@@ -15,7 +15,9 @@
 #include "gps/gps_port.h"
 #include "platform/monotonic_clock.h"
 #include "platform/serial_port.h"
+#include "platform/stop_signals.h"
 #include "platform/text_convert.h"
+#include "res/string_table.h"
 #include "tools/decode/liveness_report.h"
 #include "tools/decode/output_status.h"
 
@@ -59,7 +61,10 @@ void ReportOpenFailure(const char* name, int error) {
   char text[kOpenFailureChars * 3];
   OpenFailureText(ProgramResourceModule(), name, error, cause, kOpenFailureChars);
   Utf16ToUtf8(text, sizeof text, cause);
-  fprintf(stderr, "tavik-decode: Can't open GPS port %s\n", text);
+  char title[kOpenFailureChars];
+  if (Utf16ToUtf8(title, sizeof title, FindBuiltinString(IDS_CANT_OPEN_PORT)->text) < 0)
+    title[0] = '\0';
+  fprintf(stderr, "tavik-decode: %s %s\n", title, text);
 }
 
 }  // namespace
@@ -68,10 +73,7 @@ int ReadPort(const DecodeOptions& options, FixCallback on_fix, void* fix_context
   // Signals are taken as events by this thread only; the reader thread inherits the mask.
   // A closed terminal (SIGHUP) ends the reading like Ctrl-C, so the recording is finished.
   sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  sigaddset(&stop_signals, SIGHUP);
+  StopSignalSet(&stop_signals);
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
   const int signal_fd = signalfd(-1, &stop_signals, SFD_CLOEXEC);
   int done_pipe[2], connected_pipe[2];

@@ -19,7 +19,7 @@ void PrintItem(const char* text, int32_t kind, void* context) {
   }
   // The device the name leads to, through the ports folder's link when there is one.
   char device[kDevicePathSize];
-  char target[PATH_MAX];
+  char target[kSystemPathBytes];
   if (!ResolvePortName(text, device, sizeof device)) device[0] = '\0';
   const char* shown = realpath(device, target) != nullptr ? target : device;
   fprintf(out, "%d\t%s\t%s\n", static_cast<int>(kind), text, shown);

@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+#include "platform/stop_signals.h"
+
 namespace {
 
 volatile sig_atomic_t stop_requested = 0;
@@ -17,9 +19,8 @@ void InstallStopSignals() {
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = 0;  // no SA_RESTART: a blocked read returns with EINTR
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGHUP, &action, nullptr);  // a closed terminal
+  for (const int signal_number : kStopSignals)
+    sigaction(signal_number, &action, nullptr);
 }
 
 void RequestStop() {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/stop_signals.h"
 #include "tools/parse_integer.h"
 #include "tools/sim/capture_bursts.h"
 #include "tools/sim/nmea_walk.h"
@@ -189,10 +190,7 @@ int main(int argc, char** argv) {
 
   // Stop signals arrive as readable events, so the link is always removed.
   sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  sigaddset(&stop_signals, SIGHUP);
+  StopSignalSet(&stop_signals);
   sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
   signal(SIGPIPE, SIG_IGN);
   const int signal_fd = signalfd(-1, &stop_signals, SFD_CLOEXEC);
