@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/open_failure_text.h"
+#include "language/open_failure_text.h"
 #include "platform/serial_port.h"
 #include "platform/text_convert.h"
 #include "res/resource_tables.h"

@@ -8,8 +8,8 @@
 #include <QScreen>
 
 #include "app/enum_item_list.h"
-#include "app/template_builder.h"
-#include "app/window_messages.h"
+#include "app/widgets/template_builder.h"
+#include "app/widgets/window_messages.h"
 #include "gps/setting_tables.h"
 #include "gps/settings_enumerator.h"
 #include "platform/serial_port.h"

@@ -19,13 +19,13 @@
 
 #include "app/commands.h"
 #include "app/config_dialog.h"
-#include "app/context_menu.h"
-#include "app/dialogs.h"
-#include "app/idle_inhibition.h"
-#include "app/power.h"
-#include "app/session_display_off.h"
-#include "app/template_builder.h"
-#include "app/window_messages.h"
+#include "app/desktop/idle_inhibition.h"
+#include "app/desktop/power.h"
+#include "app/desktop/session_display_off.h"
+#include "app/widgets/context_menu.h"
+#include "app/widgets/dialogs.h"
+#include "app/widgets/template_builder.h"
+#include "app/widgets/window_messages.h"
 #include "platform/wide_format.h"
 
 namespace {

@@ -524,13 +524,13 @@ exit 0
 @@ app-quit-twice app/commands.cpp
 - app->quit_done = true;
 + 
-@@ app-record-menu-bit app/menu_state.cpp
+@@ app-record-menu-bit app/widgets/menu_state.cpp
 - return MENU_RECORD;
 + return MENU_STOP_RECORDING;
 @@ app-save-filter-length app/app_strings.cpp
 - strings->save_filter_length = count;
 + strings->save_filter_length = count - 1;
-@@ app-readout-fit-skipped app/template_builder.cpp
+@@ app-readout-fit-skipped app/widgets/template_builder.cpp
 - needed = qMax(needed, least);
 + (void)least;
 @@ app-preselect-by-position app/config_dialog.cpp

@@ -11,9 +11,9 @@
 #include <cstdio>
 
 #include "app/commands.h"
-#include "app/context_menu.h"
-#include "app/template_builder.h"
-#include "app/window_messages.h"
+#include "app/widgets/context_menu.h"
+#include "app/widgets/template_builder.h"
+#include "app/widgets/window_messages.h"
 
 bool WaitUntil(const std::function<bool()>& done, int timeout_ms) {
   QElapsedTimer timer;

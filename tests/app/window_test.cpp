@@ -14,10 +14,10 @@
 #include <filesystem>
 
 #include "app/commands.h"
-#include "app/context_menu.h"
-#include "app/dialogs.h"
-#include "app/template_builder.h"
-#include "app/window_messages.h"
+#include "app/widgets/context_menu.h"
+#include "app/widgets/dialogs.h"
+#include "app/widgets/template_builder.h"
+#include "app/widgets/window_messages.h"
 #include "tests/app/app_fixture.h"
 #include "tests/gpx/gpx_file_check.h"
 #include "tests/support/run_program.h"

@@ -1,4 +1,4 @@
-#include "app/language_id.h"
+#include "language/language_id.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 #include <QPoint>
 #include <cstdint>
 
-#include "app/resource_module.h"
+#include "language/resource_module.h"
 
 class QMenu;
 class QWidget;

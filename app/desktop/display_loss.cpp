@@ -1,4 +1,4 @@
-#include "app/display_loss.h"
+#include "app/desktop/display_loss.h"
 
 #include <QString>
 #include <QtGlobal>

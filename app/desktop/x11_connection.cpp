@@ -1,4 +1,4 @@
-#include "app/x11_connection.h"
+#include "app/desktop/x11_connection.h"
 
 namespace {
 

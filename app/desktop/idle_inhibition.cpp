@@ -1,4 +1,4 @@
-#include "app/idle_inhibition.h"
+#include "app/desktop/idle_inhibition.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -10,7 +10,7 @@
 #include <QPointer>
 #include <QVariantMap>
 
-#include "app/session_bus.h"
+#include "app/desktop/session_bus.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/resource_module.h"
+#include "language/resource_module.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

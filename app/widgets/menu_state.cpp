@@ -1,4 +1,4 @@
-#include "app/menu_state.h"
+#include "app/widgets/menu_state.h"
 
 #include "res/resource_tables.h"
 

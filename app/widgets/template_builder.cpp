@@ -1,4 +1,4 @@
-#include "app/template_builder.h"
+#include "app/widgets/template_builder.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "app/display_check.h"
+#include "app/desktop/display_check.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>

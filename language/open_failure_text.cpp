@@ -1,4 +1,4 @@
-#include "app/open_failure_text.h"
+#include "language/open_failure_text.h"
 
 #include <algorithm>
 #include <cstring>

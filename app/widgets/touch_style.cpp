@@ -1,4 +1,4 @@
-#include "app/touch_style.h"
+#include "app/widgets/touch_style.h"
 
 #include <QApplication>
 #include <QProxyStyle>

@@ -1,4 +1,4 @@
-#include "app/session_bus.h"
+#include "app/desktop/session_bus.h"
 
 #include <QDBusConnection>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "app/session_display_off.h"
+#include "app/desktop/session_display_off.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -8,7 +8,7 @@
 #include <QDBusVariant>
 #include <QVariant>
 
-#include "app/session_bus.h"
+#include "app/desktop/session_bus.h"
 
 namespace {
 

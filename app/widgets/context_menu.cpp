@@ -1,11 +1,11 @@
-#include "app/context_menu.h"
+#include "app/widgets/context_menu.h"
 
 #include <QAction>
 #include <QMenu>
 #include <memory>
 
-#include "app/menu_state.h"
-#include "app/template_builder.h"
+#include "app/widgets/menu_state.h"
+#include "app/widgets/template_builder.h"
 
 QMenu* BuildContextMenu(const ResourceModule& module, int32_t menu_state, QWidget* parent) {
   const MenuTemplate* menu = FindMenu(module.tables, IDM_CONTEXT);

@@ -1,4 +1,4 @@
-#include "app/system_translations.h"
+#include "app/desktop/system_translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,7 +1,7 @@
 // The words that tell a person why a port did not open and what to do about it.
 #pragma once
 
-#include "app/resource_module.h"
+#include "language/resource_module.h"
 
 inline constexpr int kOpenFailureChars = 512;
 

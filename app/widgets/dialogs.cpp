@@ -1,4 +1,4 @@
-#include "app/dialogs.h"
+#include "app/widgets/dialogs.h"
 
 #include <QDir>
 #include <QFileDialog>

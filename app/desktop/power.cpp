@@ -1,11 +1,11 @@
-#include "app/power.h"
+#include "app/desktop/power.h"
 
 #include <xcb/dpms.h>
 #include <xcb/screensaver.h>
 
 #include <cstdlib>
 
-#include "app/x11_connection.h"
+#include "app/desktop/x11_connection.h"
 
 namespace {
 

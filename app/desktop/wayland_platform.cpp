@@ -1,4 +1,4 @@
-#include "app/wayland_platform.h"
+#include "app/desktop/wayland_platform.h"
 
 #include <QByteArray>
 #include <QtGlobal>

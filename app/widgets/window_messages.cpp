@@ -1,4 +1,4 @@
-#include "app/window_messages.h"
+#include "app/widgets/window_messages.h"
 
 #include <QCoreApplication>
 
