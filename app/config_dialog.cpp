@@ -117,10 +117,10 @@ ConfigDialog::ConfigDialog(const DialogTemplate& dialog, AppState* app, PortConf
   ok_ = FindControlAs<QPushButton>(this, IDOK);
   if (ok_ != nullptr) {
     ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, [this] { PostCommand(this, IDOK); });
+    connect(ok_, &QPushButton::clicked, this, &ConfigDialog::OnOk);
   }
   if (auto* cancel = FindControlAs<QPushButton>(this, IDCANCEL)) {
-    connect(cancel, &QPushButton::clicked, this, [this] { PostCommand(this, IDCANCEL); });
+    connect(cancel, &QPushButton::clicked, this, &ConfigDialog::OnCancel);
   }
   LayOut();
   OnInit(config);
@@ -219,30 +219,17 @@ ConfigDialog::~ConfigDialog() {
 }
 
 void ConfigDialog::accept() {
-  PostCommand(this, IDOK);
+  OnOk();
 }
 void ConfigDialog::reject() {
-  PostCommand(this, IDCANCEL);
+  OnCancel();
 }
 
+// The one message the dialog receives: the enumerator thread has listed everything.
 bool ConfigDialog::event(QEvent* event) {
-  return Dispatch(event) || QDialog::event(event);
-}
-
-bool ConfigDialog::Dispatch(QEvent* event) {
-  switch (static_cast<int>(event->type())) {
-    case kEnumDoneEvent:
-      OnEnumDone();
-      return true;
-    case kCommandEvent: {
-      const uint32_t id = CommandIdOf(*static_cast<WindowMessageEvent*>(event));
-      if (id == IDOK) OnOk();
-      if (id == IDCANCEL) OnCancel();
-      return id == IDOK || id == IDCANCEL;
-    }
-    default:
-      return false;
-  }
+  if (static_cast<int>(event->type()) != kEnumDoneEvent) return QDialog::event(event);
+  OnEnumDone();
+  return true;
 }
 
 void ConfigDialog::OnInit(PortConfig* config) {

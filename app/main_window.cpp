@@ -225,9 +225,8 @@ bool MainWindow::Dispatch(QEvent* event) {
       event->ignore();  // the window closes only by ending the program
       ConfirmQuit(app_, this);
       return true;
-    case kCommandEvent:
-      RunCommand(app_, this, CommandIdOf(*static_cast<WindowMessageEvent*>(event)));
-      RefreshStateLine();
+    case kCommandEvent:  // a command posted to the window from outside it
+      RunWindowCommand(CommandIdOf(*static_cast<WindowMessageEvent*>(event)));
       return true;
     case QEvent::Show:
       KeepOnScreen(this);
@@ -325,7 +324,12 @@ QPoint MainWindow::KeyboardMenuPoint() const {
 void MainWindow::ShowContextMenu(const QPoint& client_point) {
   const int chosen =
       RunContextMenu(this, app_->module, app_->menu_state, mapToGlobal(client_point));
-  if (chosen != 0) PostCommand(this, static_cast<uint32_t>(chosen));
+  if (chosen != 0) RunWindowCommand(static_cast<uint32_t>(chosen));
+}
+
+void MainWindow::RunWindowCommand(uint32_t id) {
+  RunCommand(app_, this, id);
+  RefreshStateLine();
 }
 
 void MainWindow::ShowError(const char16_t* text, const char16_t* cause) {

@@ -53,7 +53,8 @@ class MainWindow : public QWidget, public CommandShell {
   bool Dispatch(QEvent* event);
   void OnTimer(int timer_id);
   void StopTimer();
-  void ShowContextMenu(const QPoint& client_point);
+  void ShowContextMenu(const QPoint& client_point);  // and runs the command chosen
+  void RunWindowCommand(uint32_t id);
   void TellDisplayOffUnavailable();
   void ShowRecordingFailed(int error, intptr_t kept_waypoints);
   QPoint KeyboardMenuPoint() const;

@@ -91,7 +91,7 @@ void AppWindowTest::SetUp() {
 }
 
 void AppWindowTest::TearDown() {
-  GpxRecorderClose(&app_.display.recorder);
+  GpxRecorderClose(FixDisplayRecorder(&app_.display));
   GpsPortClose(&app_.port);
   window_.reset();
   QCoreApplication::removePostedEvents(nullptr);
