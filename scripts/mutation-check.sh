@@ -138,6 +138,7 @@ test_dirs_of() {
   if [ -n "${TEST_DIRS:-}" ]; then echo "$TEST_DIRS"; return; fi
   case $1 in
     app) echo "app" ;;
+    language) echo "app tools" ;;  # the loader and its texts: resources_test, tavik-decode
     platform) echo "platform gps display gpx tools e2e" ;;
     *) echo "$1 tools e2e" ;;
   esac
