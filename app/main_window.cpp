@@ -225,9 +225,6 @@ bool MainWindow::Dispatch(QEvent* event) {
       event->ignore();  // the window closes only by ending the program
       ConfirmQuit(app_, this);
       return true;
-    case kCommandEvent:  // a command posted to the window from outside it
-      RunWindowCommand(CommandIdOf(*static_cast<WindowMessageEvent*>(event)));
-      return true;
     case QEvent::Show:
       KeepOnScreen(this);
       return false;

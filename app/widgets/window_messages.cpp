@@ -19,10 +19,5 @@ void InstallWindowMessagePoster() {
   QEvent::registerEventType(MSG_FIX_UPDATED);
   QEvent::registerEventType(MSG_RECORDING_FAILED);
   QEvent::registerEventType(MSG_LINK_CONNECTED);
-  QEvent::registerEventType(kCommandEvent);
   InstallMessagePoster(PostAsEvent, nullptr);
-}
-
-void PostCommand(QObject* window, uint32_t command_id) {
-  QCoreApplication::postEvent(window, new WindowMessageEvent(kCommandEvent, command_id, 0));
 }

@@ -1,5 +1,6 @@
-// Window messages as Qt events: the private messages of the core keep their numbers
-// as event types, and menu commands arrive as command events.
+// Window messages as Qt events: the private messages the core's threads post (a fix,
+// the enumeration done, a failed write, a connected link) keep their numbers as event
+// types and arrive on the window's thread.
 #pragma once
 
 #include <QEvent>
@@ -13,7 +14,6 @@ inline constexpr QEvent::Type kEnumDoneEvent = static_cast<QEvent::Type>(MSG_ENU
 inline constexpr QEvent::Type kRecordingFailedEvent =
     static_cast<QEvent::Type>(MSG_RECORDING_FAILED);
 inline constexpr QEvent::Type kLinkConnectedEvent = static_cast<QEvent::Type>(MSG_LINK_CONNECTED);
-inline constexpr QEvent::Type kCommandEvent = static_cast<QEvent::Type>(QEvent::User + 0x111);
 
 class WindowMessageEvent : public QEvent {
  public:
@@ -27,11 +27,6 @@ class WindowMessageEvent : public QEvent {
   intptr_t lparam_;
 };
 
-// A command id: the low 16 bits of wparam.
-inline uint32_t CommandIdOf(const WindowMessageEvent& event) {
-  return static_cast<uint32_t>(event.wparam() & 0xFFFF);
-}
-
 inline WindowHandle HandleOf(QObject* window) {
   return static_cast<void*>(window);
 }
@@ -42,6 +37,3 @@ inline QObject* ObjectOf(WindowHandle window) {
 // Installs the poster through which worker threads post to windows. Call once on the
 // UI thread after the application object exists, before any worker starts.
 void InstallWindowMessagePoster();
-
-// Queues a command for a window, as a chosen menu item does.
-void PostCommand(QObject* window, uint32_t command_id);

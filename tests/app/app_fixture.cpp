@@ -119,6 +119,5 @@ QList<int> AppWindowTest::EnabledMenuCommands() {
 }
 
 void AppWindowTest::Command(uint32_t id) {
-  PostCommand(window_.get(), id);
-  QCoreApplication::sendPostedEvents(window_.get(), kCommandEvent);
+  window_->RunWindowCommand(id);
 }

@@ -190,7 +190,6 @@ TEST_F(AppWindowTest, ConfigureIsWholeAndOnTheScreen) {
         }
       }
       dialog.reject();
-      QCoreApplication::sendPostedEvents(&dialog, kCommandEvent);
     }
     ReleaseResourceModule(&app_.module);
   }
