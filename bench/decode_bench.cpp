@@ -35,7 +35,7 @@ constexpr char kExample[] = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4
 
 std::vector<std::string> LoadMix() {
   std::vector<std::string> lines;
-  std::ifstream in(std::string(TAVIK_SHARED_DATA_DIR) + "/bench/gga_mix.txt", std::ios::binary);
+  std::ifstream in(TAVIK_DATA_DIR "/bench/gga_mix.txt", std::ios::binary);
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);

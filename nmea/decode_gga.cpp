@@ -45,14 +45,13 @@ int DecodeGga(const char* sentence, int32_t ellipsoid, double* time, double* lat
     }
     const int length = static_cast<int>(p - field);
     if (length > kGgaFieldMax) return 0;
-    double value = 0.0;
     switch (k) {
       case kTime:
         if (!ParseDecimalSpan(field, length, time)) return 0;
         break;
       case kLatitude:
-        if (!ParseDecimalSpan(field, length, &value)) return 0;
-        *latitude = NmeaToDegrees(value);
+        if (!ParseDecimalSpan(field, length, latitude)) return 0;
+        *latitude = NmeaToDegrees(*latitude);
         break;
       case kNorthSouth:
         if (IsLetter(field, length, 'S')) {
@@ -62,8 +61,8 @@ int DecodeGga(const char* sentence, int32_t ellipsoid, double* time, double* lat
         }
         break;
       case kLongitude:
-        if (!ParseDecimalSpan(field, length, &value)) return 0;
-        *longitude = NmeaToDegrees(value);
+        if (!ParseDecimalSpan(field, length, longitude)) return 0;
+        *longitude = NmeaToDegrees(*longitude);
         break;
       case kEastWest:
         if (IsLetter(field, length, 'W')) {

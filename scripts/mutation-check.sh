@@ -98,7 +98,7 @@ sys.exit(1)
 PY
 }
 
-# A scratch checkout beside the project, so ../shared resolves as it does for the project.
+# A scratch checkout beside the project, below the same ccache base folder.
 parent=$(dirname "$project")
 tree=$(mktemp -d "$parent/tavik-mutation.XXXXXX")
 cleanup() {

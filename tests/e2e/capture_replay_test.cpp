@@ -1,4 +1,4 @@
-// The whole road of a fix on real receiver data: every shared capture decoded from its
+// The whole road of a fix on real receiver data: every capture of data/nmea decoded from its
 // file gives the read-outs kept in readouts/; replayed by tavik-sim into a pseudo-terminal and
 // read by tavik-decode through the serial link, it gives the read-outs and the GPX file that
 // decoding the file gives.
@@ -29,10 +29,11 @@ std::string Untimed(const std::string& gpx) {
 }
 
 TEST(CaptureReplay, LiveReadoutsAndRecordingEqualThoseOfTheFile) {
-  SKIP_WITHOUT_SHARED_DATA();
   const std::string decode = BinPath("tavik-decode");
-  for (const auto& entry : std::filesystem::directory_iterator(SharedDataPath("nmea"))) {
+  size_t replayed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(DataPath("nmea"))) {
     if (entry.path().extension() != ".log") continue;
+    ++replayed;
     SCOPED_TRACE(entry.path());
     std::string capture, expected;
     ASSERT_TRUE(ReadWholeFile(entry.path(), &capture));
@@ -69,6 +70,7 @@ TEST(CaptureReplay, LiveReadoutsAndRecordingEqualThoseOfTheFile) {
     EXPECT_EQ(ReadFinishedGpx(live_gpx).size(), moves);
     EXPECT_EQ(GpsbabelWaypoints(live_gpx).size(), moves);
   }
+  EXPECT_EQ(replayed, 25u);  // every capture, each with its expected read-outs
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The receiver captures and benchmark mixes kept beside the project.
+// The receiver captures and benchmark mix of the repository's data/ folder, shared by the
+// suites and benchmarks.
 #pragma once
 
 #include <algorithm>
@@ -9,9 +10,9 @@
 #include <string>
 #include <vector>
 
-// Path of a file below the shared data folder, e.g. SharedDataPath("nmea/hemi.log").
-inline std::string SharedDataPath(const std::string& relative) {
-  return std::string(TAVIK_SHARED_DATA_DIR) + "/" + relative;
+// Path of a file below the data folder, e.g. DataPath("nmea/hemi.log").
+inline std::string DataPath(const std::string& relative) {
+  return std::string(TAVIK_DATA_DIR) + "/" + relative;
 }
 
 // Reads a whole file byte for byte; false when it cannot be read.
@@ -20,10 +21,3 @@ inline bool ReadWholeFile(const std::string& path, std::string* bytes) {
   bytes->assign(std::istreambuf_iterator<char>(in), {});
   return in.is_open() && !in.bad();
 }
-
-// Skips the current test when the shared data folder is absent (a plain clone).
-#define SKIP_WITHOUT_SHARED_DATA()                              \
-  do {                                                          \
-    if (!std::filesystem::is_directory(SharedDataPath("nmea"))) \
-      GTEST_SKIP() << "no shared capture folder";               \
-  } while (0)

@@ -106,9 +106,8 @@ TEST(TavikDecodeLink, ReadsOnAcrossUnpluggingAndSaysWhenPositionsStop) {
 // A capture whose sentences all carry good checksums (gpsd passes on only those), with
 // a last fix after it, from a TCP server and through gpsd.
 TEST(TavikDecodeLink, NetworkSourcesGiveTheRowsOfTheFile) {
-  SKIP_WITHOUT_SHARED_DATA();
   std::string capture;
-  ReadWholeFile(SharedDataPath("nmea/haicom-305N.log"), &capture);
+  ASSERT_TRUE(ReadWholeFile(DataPath("nmea/haicom-305N.log"), &capture));
   capture += "\r\n" + FixLine(59);
   const std::string rows = RunProgram({BinPath("tavik-decode")}, capture).out;
   TempPortsFolder ports;
