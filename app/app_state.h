@@ -5,12 +5,12 @@
 
 #include "app/app_strings.h"
 #include "app/enum_item_list.h"
-#include "app/menu_state.h"
-#include "app/resource_module.h"
+#include "app/widgets/menu_state.h"
 #include "config/port_config.h"
 #include "display/fix_display.h"
 #include "gps/gps_port.h"
 #include "gps/settings_enumerator.h"
+#include "language/resource_module.h"
 
 struct AppState {
   ResourceModule module = ProgramResourceModule();

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "app/resource_module.h"
 #include "display/fix_display.h"
+#include "language/resource_module.h"
 
 inline constexpr int kMessageChars = 128;  // 201, 202, 203 and the filter list 212
 inline constexpr int kFormatChars = 16;    // 204 to 211

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/open_failure_text.h"
+#include "language/open_failure_text.h"
 #include "platform/serial_port.h"
 #include "platform/text_convert.h"
 #include "res/resource_tables.h"
@@ -95,9 +95,9 @@ void Record(AppState* app, CommandShell* shell) {
   if (!shell->PromptSaveFile(path, kSaveNameChars)) return;
   path[kSaveNameChars - 1] = 0;
   // A recording in progress gets its bounds and closing tag before the next begins.
-  GpxRecorderClose(&app->display.recorder);
+  GpxRecorderClose(FixDisplayRecorder(&app->display));
   errno = 0;
-  if (GpxRecorderOpenWide(&app->display.recorder, path)) {
+  if (GpxRecorderOpenWide(FixDisplayRecorder(&app->display), path)) {
     std::copy_n(path, kSaveNameChars, app->recording_path);  // named if a write fails
     SetBits(app, MENU_STOP_RECORDING, MENU_RECORD);
   } else {
@@ -107,7 +107,7 @@ void Record(AppState* app, CommandShell* shell) {
 }
 
 void StopRecording(AppState* app) {
-  GpxRecorderClose(&app->display.recorder);
+  GpxRecorderClose(FixDisplayRecorder(&app->display));
   SetBits(app, MENU_RECORD, MENU_STOP_RECORDING);
 }
 
@@ -176,6 +176,6 @@ void QuitWithoutWindow(AppState* app) {
   app->quit_done = true;
   // The link first: the fixes it hands over as it closes still reach the recording.
   GpsPortClose(&app->port);
-  GpxRecorderClose(&app->display.recorder);
+  GpxRecorderClose(FixDisplayRecorder(&app->display));
   SavePortConfig(&app->config);
 }

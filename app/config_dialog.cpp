@@ -8,8 +8,8 @@
 #include <QScreen>
 
 #include "app/enum_item_list.h"
-#include "app/template_builder.h"
-#include "app/window_messages.h"
+#include "app/widgets/template_builder.h"
+#include "app/widgets/window_messages.h"
 #include "gps/setting_tables.h"
 #include "gps/settings_enumerator.h"
 #include "platform/serial_port.h"
@@ -118,10 +118,10 @@ ConfigDialog::ConfigDialog(const DialogTemplate& dialog, AppState* app, PortConf
   ok_ = FindControlAs<QPushButton>(this, IDOK);
   if (ok_ != nullptr) {
     ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, [this] { PostCommand(this, IDOK); });
+    connect(ok_, &QPushButton::clicked, this, &ConfigDialog::OnOk);
   }
   if (auto* cancel = FindControlAs<QPushButton>(this, IDCANCEL)) {
-    connect(cancel, &QPushButton::clicked, this, [this] { PostCommand(this, IDCANCEL); });
+    connect(cancel, &QPushButton::clicked, this, &ConfigDialog::OnCancel);
   }
   LayOut();
   OnInit(config);
@@ -220,30 +220,17 @@ ConfigDialog::~ConfigDialog() {
 }
 
 void ConfigDialog::accept() {
-  PostCommand(this, IDOK);
+  OnOk();
 }
 void ConfigDialog::reject() {
-  PostCommand(this, IDCANCEL);
+  OnCancel();
 }
 
+// The one message the dialog receives: the enumerator thread has listed everything.
 bool ConfigDialog::event(QEvent* event) {
-  return Dispatch(event) || QDialog::event(event);
-}
-
-bool ConfigDialog::Dispatch(QEvent* event) {
-  switch (static_cast<int>(event->type())) {
-    case kEnumDoneEvent:
-      OnEnumDone();
-      return true;
-    case kCommandEvent: {
-      const uint32_t id = CommandIdOf(*static_cast<WindowMessageEvent*>(event));
-      if (id == IDOK) OnOk();
-      if (id == IDCANCEL) OnCancel();
-      return id == IDOK || id == IDCANCEL;
-    }
-    default:
-      return false;
-  }
+  if (static_cast<int>(event->type()) != kEnumDoneEvent) return QDialog::event(event);
+  OnEnumDone();
+  return true;
 }
 
 void ConfigDialog::OnInit(PortConfig* config) {

@@ -25,14 +25,13 @@ class ConfigDialog : public QDialog {
   // (the program quitting under it).
   ~ConfigDialog() override;
 
-  void accept() override;  // Enter: the OK command
-  void reject() override;  // Escape or the frame's close: the Cancel command
+  void accept() override;  // Enter: OK
+  void reject() override;  // Escape or the frame's close: Cancel
 
  protected:
-  bool event(QEvent* event) override;
+  bool event(QEvent* event) override;  // the enumerator's "done" message
 
  private:
-  bool Dispatch(QEvent* event);  // the dialog procedure
   void OnInit(PortConfig* config);
   void OnEnumDone();
   void OnOk();

@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QPalette>
 
-#include "app/template_builder.h"
+#include "app/widgets/template_builder.h"
 #include "display/fix_display.h"
 #include "platform/monotonic_clock.h"
 #include "res/link_state_strings.h"

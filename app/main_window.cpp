@@ -19,13 +19,13 @@
 
 #include "app/commands.h"
 #include "app/config_dialog.h"
-#include "app/context_menu.h"
-#include "app/dialogs.h"
-#include "app/idle_inhibition.h"
-#include "app/power.h"
-#include "app/session_display_off.h"
-#include "app/template_builder.h"
-#include "app/window_messages.h"
+#include "app/desktop/idle_inhibition.h"
+#include "app/desktop/power.h"
+#include "app/desktop/session_display_off.h"
+#include "app/widgets/context_menu.h"
+#include "app/widgets/dialogs.h"
+#include "app/widgets/template_builder.h"
+#include "app/widgets/window_messages.h"
 #include "platform/wide_format.h"
 
 namespace {
@@ -225,10 +225,6 @@ bool MainWindow::Dispatch(QEvent* event) {
       event->ignore();  // the window closes only by ending the program
       ConfirmQuit(app_, this);
       return true;
-    case kCommandEvent:
-      RunCommand(app_, this, CommandIdOf(*static_cast<WindowMessageEvent*>(event)));
-      RefreshStateLine();
-      return true;
     case QEvent::Show:
       KeepOnScreen(this);
       return false;
@@ -325,7 +321,12 @@ QPoint MainWindow::KeyboardMenuPoint() const {
 void MainWindow::ShowContextMenu(const QPoint& client_point) {
   const int chosen =
       RunContextMenu(this, app_->module, app_->menu_state, mapToGlobal(client_point));
-  if (chosen != 0) PostCommand(this, static_cast<uint32_t>(chosen));
+  if (chosen != 0) RunWindowCommand(static_cast<uint32_t>(chosen));
+}
+
+void MainWindow::RunWindowCommand(uint32_t id) {
+  RunCommand(app_, this, id);
+  RefreshStateLine();
 }
 
 void MainWindow::ShowError(const char16_t* text, const char16_t* cause) {

@@ -30,6 +30,9 @@ class MainWindow : public QWidget, public CommandShell {
   AppState* app() const { return app_; }
   // True while the read-outs stand in one column instead of the template's rows.
   bool OneColumn() const { return one_column_; }
+  // Runs command `id` as its choice from the context menu does, then brings the state
+  // line up to date.
+  void RunWindowCommand(uint32_t id);
 
   // CommandShell
   void ShowError(const char16_t* text, const char16_t* cause = nullptr) override;
@@ -52,7 +55,7 @@ class MainWindow : public QWidget, public CommandShell {
   bool Dispatch(QEvent* event);
   void OnTimer(int timer_id);
   void StopTimer();
-  void ShowContextMenu(const QPoint& client_point);
+  void ShowContextMenu(const QPoint& client_point);  // and runs the command chosen
   void TellDisplayOffUnavailable();
   void ShowRecordingFailed(int error, intptr_t kept_waypoints);
   QPoint KeyboardMenuPoint() const;

@@ -90,7 +90,7 @@ void StateLine::Update(LinkViewState state, int64_t stale_seconds) {
       parts_ << WindowString(module, IDS_STATE_NO_POSITION).arg(stale_seconds) << port_;
       break;
   }
-  GpxRecorder* recorder = &app_->display.recorder;
+  GpxRecorder* recorder = FixDisplayRecorder(&app_->display);
   if (GpxRecorderIsOpen(recorder)) {
     int32_t waypoints = 0;
     const bool failed = GpxRecorderFailed(recorder, nullptr, &waypoints) != 0;

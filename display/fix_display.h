@@ -67,3 +67,8 @@ void FixDisplayOnFix(double time, double latitude, double longitude, double alti
 // Runs on the window's thread for each MSG_FIX_UPDATED.
 void FixDisplayRefresh(FixDisplay* display, WindowHandle window, uint32_t change_bits,
                        SetControlText set_text, void* set_text_context);
+// The recorder each changed position goes to as a waypoint: the window's thread opens
+// and closes recordings through it and reads how far one got.
+inline GpxRecorder* FixDisplayRecorder(FixDisplay* display) {
+  return &display->recorder;
+}

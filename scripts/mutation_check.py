@@ -105,6 +105,8 @@ def test_dirs_of(folder):
         return os.environ["TEST_DIRS"].split()
     if folder == "app":
         return ["app"]
+    if folder == "language":  # the module loader and its texts: the window and tavik-decode
+        return ["app", "tools"]
     if folder == "platform":
         return ["platform", "gps", "display", "gpx", "tools", "e2e"]
     return [folder, "tools", "e2e"]

@@ -11,9 +11,9 @@
 #include <cstdio>
 
 #include "app/commands.h"
-#include "app/context_menu.h"
-#include "app/template_builder.h"
-#include "app/window_messages.h"
+#include "app/widgets/context_menu.h"
+#include "app/widgets/template_builder.h"
+#include "app/widgets/window_messages.h"
 
 bool WaitUntil(const std::function<bool()>& done, int timeout_ms) {
   QElapsedTimer timer;
@@ -91,7 +91,7 @@ void AppWindowTest::SetUp() {
 }
 
 void AppWindowTest::TearDown() {
-  GpxRecorderClose(&app_.display.recorder);
+  GpxRecorderClose(FixDisplayRecorder(&app_.display));
   GpsPortClose(&app_.port);
   window_.reset();
   QCoreApplication::removePostedEvents(nullptr);
@@ -119,6 +119,5 @@ QList<int> AppWindowTest::EnabledMenuCommands() {
 }
 
 void AppWindowTest::Command(uint32_t id) {
-  PostCommand(window_.get(), id);
-  QCoreApplication::sendPostedEvents(window_.get(), kCommandEvent);
+  window_->RunWindowCommand(id);
 }

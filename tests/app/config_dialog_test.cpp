@@ -14,8 +14,8 @@
 #include <QStyleOptionComboBox>
 #include <cstdlib>
 
-#include "app/template_builder.h"
-#include "app/window_messages.h"
+#include "app/widgets/template_builder.h"
+#include "app/widgets/window_messages.h"
 #include "tests/app/app_fixture.h"
 
 namespace {
@@ -190,7 +190,6 @@ TEST_F(AppWindowTest, ConfigureIsWholeAndOnTheScreen) {
         }
       }
       dialog.reject();
-      QCoreApplication::sendPostedEvents(&dialog, kCommandEvent);
     }
     ReleaseResourceModule(&app_.module);
   }

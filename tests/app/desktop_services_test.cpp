@@ -9,7 +9,7 @@
 #include <QDBusReply>
 
 #include "app/commands.h"
-#include "app/session_display_off.h"
+#include "app/desktop/session_display_off.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/background_program.h"
 

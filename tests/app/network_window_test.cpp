@@ -19,8 +19,8 @@
 #include <cstdlib>
 
 #include "app/commands.h"
-#include "app/resource_module.h"
-#include "app/template_builder.h"
+#include "app/widgets/template_builder.h"
+#include "language/resource_module.h"
 #include "tests/app/app_fixture.h"
 #include "tests/gpx/gpx_file_check.h"
 

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "app/touch_style.h"
+#include "app/widgets/touch_style.h"
 
 int main(int argc, char** argv) {
   unsetenv("QT_QPA_PLATFORMTHEME");  // a desktop theme could bring a native file dialog

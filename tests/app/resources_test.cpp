@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "app/app_strings.h"
-#include "app/language_id.h"
-#include "app/resource_module.h"
+#include "language/language_id.h"
+#include "language/resource_module.h"
 #include "tests/support/run_program.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"

@@ -1,5 +1,5 @@
 // One instance per user, checked in a runtime folder of the user's own.
-#include "app/single_instance.h"
+#include "app/desktop/single_instance.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

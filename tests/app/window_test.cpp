@@ -14,10 +14,10 @@
 #include <filesystem>
 
 #include "app/commands.h"
-#include "app/context_menu.h"
-#include "app/dialogs.h"
-#include "app/template_builder.h"
-#include "app/window_messages.h"
+#include "app/widgets/context_menu.h"
+#include "app/widgets/dialogs.h"
+#include "app/widgets/template_builder.h"
+#include "app/widgets/window_messages.h"
 #include "tests/app/app_fixture.h"
 #include "tests/gpx/gpx_file_check.h"
 #include "tests/support/run_program.h"
@@ -130,7 +130,7 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
     Command(IDM_RECORD);
     EXPECT_EQ(said.toStdString(), "Can't create GPX file\n" + path + ": " + strerror(reason));
     EXPECT_EQ(app_.menu_state, -19);
-    EXPECT_FALSE(GpxRecorderIsOpen(&app_.display.recorder));
+    EXPECT_FALSE(GpxRecorderIsOpen(FixDisplayRecorder(&app_.display)));
   }
   Command(IDM_START);
   const std::string first = files_.File("first"), second = files_.File("second.gpx");
@@ -162,7 +162,7 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   Command(IDM_EXIT);
   EXPECT_EQ(asked, "Really quit?");
   EXPECT_TRUE(window_->calls.empty());
-  EXPECT_TRUE(GpxRecorderIsOpen(&app_.display.recorder));
+  EXPECT_TRUE(GpxRecorderIsOpen(FixDisplayRecorder(&app_.display)));
   EXPECT_FALSE(std::filesystem::exists(ConfigFile()));
 
   bool closed_before_timer = false;

@@ -11,8 +11,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/open_failure_text.h"
 #include "gps/gps_port.h"
+#include "language/open_failure_text.h"
 #include "platform/monotonic_clock.h"
 #include "platform/serial_port.h"
 #include "platform/stop_signals.h"
