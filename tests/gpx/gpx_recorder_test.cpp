@@ -58,6 +58,7 @@ TEST(GpxRecorder, RecordingsGiveTheirExpectedFiles) {
     }
     raise(SIGKILL);  // nothing closes the last recording
   }
+  freelocale(german);  // the child's copy was its own
   int status = 0;
   ASSERT_TRUE(waitpid(child, &status, 0) == child && WIFSIGNALED(status));
   for (const auto& [name, points] : recordings) {
