@@ -17,15 +17,15 @@ class CommandShell {
   // The file chooser for a recording: 1 with the chosen path in `path`, else 0
   // (cancelled, or a name longer than `capacity`).
   virtual int PromptSaveFile(char16_t* path, int capacity) = 0;
-  // The link is open: starts the keep-awake timer, takes the desktop's idle inhibition
-  // and starts watching whether the read-outs are live.
-  virtual void StartKeepAwakeTimer() = 0;
+  // The link is open: keeps the desktop awake (starts the keep-awake timer and takes
+  // the desktop's idle inhibition) and starts watching whether the read-outs are live.
+  virtual void BeginKeepingAwake() = 0;
   // The link is connecting to the network source at `address`; then it has connected.
   virtual void ShowConnecting(const char16_t* address) = 0;
   virtual void ShowConnected() = 0;
-  // The link is closed: stops the timer, gives the idle inhibition back and stops the
-  // link's watch.
-  virtual void KillKeepAwakeTimer() = 0;
+  // The link is closed: stops keeping the desktop awake (stops the keep-awake timer and
+  // gives the idle inhibition back) and stops the link's watch.
+  virtual void EndKeepingAwake() = 0;
   virtual void RunConfigDialog() = 0;  // modal, on the application's settings
   virtual void TurnDisplayOff() = 0;
   virtual void SendClose() = 0;  // closes the window, which asks "Really quit?"

@@ -55,7 +55,7 @@ void Start(AppState* app, CommandShell* shell) {
     return;
   }
   SetBits(app, MENU_STOP, MENU_START);
-  shell->StartKeepAwakeTimer();
+  shell->BeginKeepingAwake();
   if (app->port.link.connects_in_reader) {
     // Stop and everything else answer meanwhile; MSG_LINK_CONNECTED tells how it went.
     char address[kDevicePathSize];
@@ -73,7 +73,7 @@ void Stop(AppState* app, CommandShell* shell) {
     return;
   }
   SetBits(app, MENU_START, MENU_STOP);
-  shell->KillKeepAwakeTimer();
+  shell->EndKeepingAwake();
 }
 
 // "Can't create GPX file" and, below it, "<path>: <the system's reason>".
@@ -154,7 +154,7 @@ void LinkConnected(AppState* app, CommandShell* shell, int error, uint32_t attem
   strcpy(name, app->port.link.port_name);
   GpsPortClose(&app->port);  // its reader has ended already
   SetBits(app, MENU_START, MENU_STOP);
-  shell->KillKeepAwakeTimer();
+  shell->EndKeepingAwake();
   ShowOpenFailure(app, shell, name, error);
 }
 
@@ -167,7 +167,7 @@ void ConfirmQuit(AppState* app, CommandShell* shell) {
 void QuitWithoutAsking(AppState* app, CommandShell* shell) {
   if (app == nullptr || shell == nullptr || app->quit_done) return;
   QuitWithoutWindow(app);
-  shell->KillKeepAwakeTimer();
+  shell->EndKeepingAwake();
   shell->PostQuit(0);
 }
 

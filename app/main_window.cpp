@@ -204,7 +204,7 @@ void MainWindow::PlaceStateLine() {
 }
 
 MainWindow::~MainWindow() {
-  KillKeepAwakeTimer();
+  EndKeepingAwake();
 }
 
 void MainWindow::BringToFront() {
@@ -346,7 +346,7 @@ int MainWindow::PromptSaveFile(char16_t* path, int capacity) {
                             app_->strings.save_filter_length, path, capacity);
 }
 
-void MainWindow::StartKeepAwakeTimer() {
+void MainWindow::BeginKeepingAwake() {
   StopTimer();  // one keep-awake timer at most
   keep_awake_timer_ = startTimer(kKeepAwakePeriodMs);
   if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Hold();
@@ -361,7 +361,7 @@ void MainWindow::ShowConnected() {
   link_state_->Started();
 }
 
-void MainWindow::KillKeepAwakeTimer() {
+void MainWindow::EndKeepingAwake() {
   StopTimer();
   if (IdleInhibition* inhibition = SessionIdleInhibition()) inhibition->Release();
   link_state_->Stopped();

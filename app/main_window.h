@@ -26,7 +26,8 @@ class MainWindow : public QWidget, public CommandShell {
 
   // Raises and activates the window, as a second start asks.
   void BringToFront();
-  bool KeepAwakeTimerRunning() const { return keep_awake_timer_ != 0; }
+  // True from BeginKeepingAwake to EndKeepingAwake.
+  bool KeepingAwake() const { return keep_awake_timer_ != 0; }
   AppState* app() const { return app_; }
   // True while the read-outs stand in one column instead of the template's rows.
   bool OneColumn() const { return one_column_; }
@@ -38,10 +39,10 @@ class MainWindow : public QWidget, public CommandShell {
   void ShowError(const char16_t* text, const char16_t* cause = nullptr) override;
   bool AskQuestion(const char16_t* text) override;
   int PromptSaveFile(char16_t* path, int capacity) override;
-  void StartKeepAwakeTimer() override;
+  void BeginKeepingAwake() override;
   void ShowConnecting(const char16_t* address) override;
   void ShowConnected() override;
-  void KillKeepAwakeTimer() override;
+  void EndKeepingAwake() override;
   void RunConfigDialog() override;
   void TurnDisplayOff() override;
   void SendClose() override;

@@ -11,7 +11,7 @@
 
 namespace {
 
-bool Set(const char* value) {
+bool IsNonEmpty(const char* value) {
   return value != nullptr && value[0] != '\0';
 }
 
@@ -20,7 +20,7 @@ bool StartsWith(const char* text, const char* prefix) {
 }
 
 bool X11Reachable() {
-  if (!Set(std::getenv("DISPLAY"))) return false;
+  if (!IsNonEmpty(std::getenv("DISPLAY"))) return false;
   xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
   const bool reached = xcb_connection_has_error(connection) == 0;
   xcb_disconnect(connection);
@@ -30,13 +30,13 @@ bool X11Reachable() {
 // The compositor's socket: $WAYLAND_DISPLAY itself when absolute, else in $XDG_RUNTIME_DIR.
 bool WaylandReachable() {
   const char* name = std::getenv("WAYLAND_DISPLAY");
-  if (!Set(name)) return false;
+  if (!IsNonEmpty(name)) return false;
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   const int length =
       name[0] == '/' ? std::snprintf(address.sun_path, sizeof address.sun_path, "%s", name)
-      : Set(runtime)
+      : IsNonEmpty(runtime)
           ? std::snprintf(address.sun_path, sizeof address.sun_path, "%s/%s", runtime, name)
           : -1;
   if (length < 0 || static_cast<size_t>(length) >= sizeof address.sun_path) return false;
@@ -52,7 +52,7 @@ bool WaylandReachable() {
 
 bool GraphicalSessionReachable() {
   const char* platform = std::getenv("QT_QPA_PLATFORM");
-  if (Set(platform) && !StartsWith(platform, "xcb") && !StartsWith(platform, "wayland")) {
+  if (IsNonEmpty(platform) && !StartsWith(platform, "xcb") && !StartsWith(platform, "wayland")) {
     return true;  // offscreen, vnc, ...: Qt's own affair
   }
   return WaylandReachable() || X11Reachable();

@@ -44,9 +44,9 @@ QDBusMessage PlasmaTurnOffScreen() {
   return call;
 }
 
-// Sends `call` and runs `answered` with its reply, or `failed` on an error reply.
-void Try(const QDBusMessage& call, std::function<void(const QDBusMessage&)> answered,
-         std::function<void()> failed) {
+// Calls asynchronously: runs `answered` with the reply to `call`, or `failed` on an error reply.
+void CallAsync(const QDBusMessage& call, std::function<void(const QDBusMessage&)> answered,
+               std::function<void()> failed) {
   auto* pending = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call));
   QObject::connect(
       pending, &QDBusPendingCallWatcher::finished,
@@ -60,7 +60,8 @@ void Try(const QDBusMessage& call, std::function<void(const QDBusMessage&)> answ
       });
 }
 
-void Send(const QDBusMessage& call) {
+// Sends `call` without waiting for, or looking at, an answer.
+void SendIgnoringReply(const QDBusMessage& call) {
   QDBusConnection::sessionBus().send(call);
 }
 
@@ -76,7 +77,7 @@ MutterWakeWatch::MutterWakeWatch(uint watch_id)
 
 void MutterWakeWatch::OnWatchFired(uint watch_id) {
   if (watch_id != watch_id_) return;
-  Send(MutterPowerSaveMode(kMutterPowerSaveOn));
+  SendIgnoringReply(MutterPowerSaveMode(kMutterPowerSaveOn));
   deleteLater();
 }
 
@@ -86,18 +87,18 @@ void AskSessionToSwitchDisplayOff(std::function<void()> unavailable) {
     return;
   }
   auto plasma = [unavailable] {
-    Try(
+    CallAsync(
         PlasmaTurnOffScreen(), [](const QDBusMessage&) {}, unavailable);
   };
   auto watch_for_wake = [unavailable](const QDBusMessage&) {
-    Try(
+    CallAsync(
         MutterWatchForUserActivity(),
         [](const QDBusMessage& reply) { new MutterWakeWatch(reply.arguments().value(0).toUInt()); },
         [unavailable] {
           // Without a way back to a lit screen the display stays on.
-          Send(MutterPowerSaveMode(kMutterPowerSaveOn));
+          SendIgnoringReply(MutterPowerSaveMode(kMutterPowerSaveOn));
           unavailable();
         });
   };
-  Try(MutterPowerSaveMode(kMutterPowerSaveOff), watch_for_wake, plasma);
+  CallAsync(MutterPowerSaveMode(kMutterPowerSaveOff), watch_for_wake, plasma);
 }

@@ -61,10 +61,10 @@ void AnswerNextFileDialog(const QString& name, QStringList* filters, QString* pr
   });
 }
 
-void ObservedMainWindow::KillKeepAwakeTimer() {
+void ObservedMainWindow::EndKeepingAwake() {
   calls.push_back("kill timer");
   if (on_kill_timer) on_kill_timer();
-  MainWindow::KillKeepAwakeTimer();
+  MainWindow::EndKeepingAwake();
 }
 
 void ObservedMainWindow::PostQuit(int exit_code) {

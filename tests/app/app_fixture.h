@@ -47,7 +47,7 @@ struct FakeReceiver {
 class ObservedMainWindow : public MainWindow {
  public:
   using MainWindow::MainWindow;
-  void KillKeepAwakeTimer() override;
+  void EndKeepingAwake() override;
   void PostQuit(int exit_code) override;
 
   std::vector<std::string> calls;

@@ -109,7 +109,7 @@ TEST_F(AppWindowTest, NothingOnTheNetworkHoldsTheWindow) {
     EXPECT_TRUE(told.startsWith("Can't open GPS port\nCOM1: (")) << told.toStdString();
     EXPECT_TRUE(told.contains(failure.said)) << told.toStdString();
     EXPECT_EQ(EnabledMenuCommands(), initial_menu);
-    EXPECT_FALSE(window_->KeepAwakeTimerRunning());
+    EXPECT_FALSE(window_->KeepingAwake());
     step(failure.source[6] == 'g' ? "Start until the lookup fails" : "Start until connect fails");
   }
 

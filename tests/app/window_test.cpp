@@ -76,11 +76,11 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
             "or link it in the ports folder " +
                 folder + ".");
   EXPECT_EQ(app_.menu_state, -19);
-  EXPECT_FALSE(window_->KeepAwakeTimerRunning());
+  EXPECT_FALSE(window_->KeepingAwake());
   auto receiver = AddReceiver(1);
   Command(IDM_START);
   EXPECT_EQ(EnabledMenuCommands(), (QList<int>{604, 605, 606, 607, 610}));
-  EXPECT_TRUE(window_->KeepAwakeTimerRunning());
+  EXPECT_TRUE(window_->KeepingAwake());
   const QString port = "COM1: " + QString::fromStdString(receiver->pty.device());
   EXPECT_EQ(State(), "Waiting for the first fix \u00b7 " + port);
   receiver->Send(GgaLine(0));
@@ -102,7 +102,7 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   EXPECT_TRUE(all_stale(false));
   Command(IDM_STOP);
   EXPECT_EQ(EnabledMenuCommands(), kInitialMenu);
-  EXPECT_FALSE(window_->KeepAwakeTimerRunning());
+  EXPECT_FALSE(window_->KeepingAwake());
   EXPECT_TRUE(all_stale(true));
   EXPECT_EQ(window_->windowTitle(), "GPS \u2013 stopped, not live");
   EXPECT_EQ(State(), "Stopped");
