@@ -142,7 +142,7 @@ TEST(SerialPortRead, RawBytesWhenFullOrAfterTheIntervalOrTheTotalBound) {
   int64_t earliest = 1123, latest = 1123;
   for (size_t i = 0; i < writes.size(); ++i) {
     const bool last = i + 1 == writes.size();
-    if (last || writes[i + 1].second > writes[i].first + 100)
+    if (last || writes[i + 1].second >= writes[i].first + 100)
       earliest = std::min(earliest, writes[i].first + 100);
     if (last || writes[i + 1].first > writes[i].second + 100)
       latest = std::min(latest, writes[i].second + 100);
