@@ -116,7 +116,8 @@ TEST(ProjectUtm, Points) {
 
 // Krüger's series to n⁶ for the exact transverse Mercator on WGS 84, good to a few
 // nanometres within the zone (Karney 2011, "Transverse Mercator with an accuracy of a few
-// nanometers", J. Geodesy 85, eqs. 7, 9-11, 14, 35-36). Metres, no false easting.
+// nanometers", J. Geodesy 85: conformal latitude, then eqs. 35-36). Metres, no false
+// easting or northing (ProjectUtm gives southern northings negative).
 void KruegerUtm(double* northing, double* easting, double latitude, double offset) {
   constexpr double kA = 6378137.0, kF = 1 / 298.257223563, kRad = M_PI / 180;
   const double n = kF / (2 - kF), e = std::sqrt(kF * (2 - kF));
