@@ -15,6 +15,8 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "tests/support/ms_since.h"
 #include "tests/support/pty.h"
@@ -117,20 +119,36 @@ TEST(SerialPortRead, RawBytesWhenFullOrAfterTheIntervalOrTheTotalBound) {
             static_cast<int32_t>(command.size()));
   EXPECT_EQ(pty.Read(command.size(), 1000), command);
   // A byte every 20 ms never lets the 100 ms interval pass; the 1 x 1023 + 100 ms
-  // bound ends the read.
+  // bound ends the read. A writer starved for over 100 ms ends it sooner by the interval,
+  // so the read's end is judged from the times the bytes were really written.
   std::atomic<bool> stop{false};
+  std::vector<std::pair<int64_t, int64_t>> writes;  // ms from start: begun, done
+  const auto start = std::chrono::steady_clock::now();
   std::thread trickle([&] {
     for (int i = 0; i < 100 && !stop;
-         ++i, std::this_thread::sleep_for(std::chrono::milliseconds(20)))
+         ++i, std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+      const int64_t begun = MsSince(start);
       pty.Write("x");
+      writes.emplace_back(begun, MsSince(start));
+    }
   });
   char buffer[1023];
-  const auto start = std::chrono::steady_clock::now();
   const int32_t got = SerialPortRead(port, SerialTimeoutsFor(100), buffer, sizeof buffer);
   const int64_t elapsed = MsSince(start);
   stop = true;
   trickle.join();
-  EXPECT_GE(elapsed, 1123);
+  // The end is the total bound, or 100 ms after a byte the next came too late for: at the
+  // earliest if the next was done 100 ms after this began, surely if it began 100 ms late.
+  int64_t earliest = 1123, latest = 1123;
+  for (size_t i = 0; i < writes.size(); ++i) {
+    const bool last = i + 1 == writes.size();
+    if (last || writes[i + 1].second >= writes[i].first + 100)
+      earliest = std::min(earliest, writes[i].first + 100);
+    if (last || writes[i + 1].first > writes[i].second + 100)
+      latest = std::min(latest, writes[i].second + 100);
+  }
+  EXPECT_TRUE(elapsed >= earliest && elapsed < latest + 1000)
+      << elapsed << " ms, from " << earliest << " to " << latest << " ms";
   EXPECT_TRUE(got > 0 && got < 100) << got;
   // A hang-up fails the read at once.
   pty.CloseMaster();
