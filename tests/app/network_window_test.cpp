@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "app/commands.h"
 #include "app/widgets/template_builder.h"
@@ -27,28 +28,6 @@
 namespace {
 
 constexpr char kInPrivateNetwork[] = "TAVIK_IN_PRIVATE_NETWORK";
-
-// The longest gap between the ticks of a 10 ms timer since the last Take().
-class Heartbeat {
- public:
-  Heartbeat() {
-    since_.start();
-    QObject::connect(&timer_, &QTimer::timeout,
-                     [this] { longest_ = std::max(longest_, since_.restart()); });
-    timer_.start(10);
-  }
-  qint64 Take() {
-    QApplication::processEvents();
-    const qint64 longest = longest_;
-    longest_ = 0;
-    return longest;
-  }
-
- private:
-  QTimer timer_;
-  QElapsedTimer since_;
-  qint64 longest_ = 0;
-};
 
 void Pause(int ms) {
   WaitUntil([] { return false; }, ms);
@@ -71,17 +50,28 @@ TEST_F(AppWindowTest, NothingOnTheNetworkHoldsTheWindow) {
     unlink(com1.c_str());  // a link to a device until now: not written through
     ASSERT_TRUE(WriteWholeFile(com1, source + "\n"));
   };
-  Heartbeat heartbeat;
+  // The longest gap between the ticks of a 10 ms timer since the last take_longest().
+  QTimer heartbeat;
+  QElapsedTimer since_tick;
+  qint64 longest = 0;
+  QObject::connect(&heartbeat, &QTimer::timeout,
+                   [&] { longest = std::max(longest, since_tick.restart()); });
+  since_tick.start();
+  heartbeat.start(10);
+  const auto take_longest = [&] {
+    QApplication::processEvents();
+    return std::exchange(longest, 0);
+  };
   std::vector<std::pair<const char*, qint64>> held;  // the longest block of each step
   const auto step = [&](const char* name) {
     Pause(50);  // the ticks after the step's last action tell how long it held the loop
-    held.emplace_back(name, heartbeat.Take());
+    held.emplace_back(name, take_longest());
   };
   const QList<int> initial_menu{603, 605, 606, 607, 610};
 
   // Start while the name server stays silent, then Stop.
   entry("tcp://gps.test:10110");
-  heartbeat.Take();
+  take_longest();
   Command(IDM_START);
   EXPECT_EQ(EnabledMenuCommands(), (QList<int>{604, 605, 606, 607, 610}));
   EXPECT_EQ(window_->windowTitle(), "GPS \u2013 Connecting to gps.test:10110\u2026");
@@ -165,7 +155,7 @@ TEST_F(AppWindowTest, NothingOnTheNetworkHoldsTheWindow) {
   // The reader sees the connection gone within half a second, waits a second, then
   // looks the name up again for 2 s: at 2 s it is in the lookup.
   Pause(2000);
-  heartbeat.Take();
+  take_longest();
   Command(IDM_STOP);
   step("Stop while the reader looks the name up again");
 
