@@ -19,7 +19,8 @@ schedule. Not run by CI: after the unchanged suites' build and run, 10 to 60 s a
   --keep           leave the scratch checkout and its builds in place
   --list           print the faults and exit
   --dry-run        only report which faults apply to REV, without building
-  --json FILE      also write the results to FILE, for --compare
+  --json FILE      also write the results to FILE, for --compare (rewritten after
+                   each fault, so that a stopped run keeps what it found)
   --compare OLD NEW  print the kills per folder of two --json results and every
                    fault killed in OLD but not in NEW
   ID-REGEX         check only the faults whose id matches one of these
@@ -104,11 +105,13 @@ def test_dirs_of(folder):
     if os.environ.get("TEST_DIRS"):
         return os.environ["TEST_DIRS"].split()
     if folder == "app":
-        return ["app"]
+        return ["app", "faults"]
     if folder == "language":  # the module loader and its texts: the window and tavik-decode
         return ["app", "tools"]
     if folder == "platform":
-        return ["platform", "gps", "display", "gpx", "tools", "e2e"]
+        return ["platform", "gps", "display", "gpx", "tools", "e2e", "faults"]
+    if folder in ("gps", "display", "gpx"):  # the reader's and recorder's fault cases
+        return [folder, "tools", "e2e", "faults"]
     return [folder, "tools", "e2e"]
 
 
@@ -206,8 +209,9 @@ def dry_run(faults, project, rev):
     print(f"{applied} of {len(faults)} faults apply to {rev}")
 
 
-def check(faults, tree):
-    """Checks every fault on the checkout in tree; returns one result record per fault."""
+def check(faults, tree, save):
+    """Checks every fault on the checkout in tree; returns one result record per fault.
+    save(results) is called after each fault, so that a stopped run keeps what it found."""
     builds = {False: Build(tree, "build", [], {}),
               True: Build(tree, "build-tsan", ["-DTAVIK_SANITIZE=thread", "-DTAVIK_BUILD_APP=OFF"],
                           {"TSAN_OPTIONS": "halt_on_error=1"})}
@@ -256,6 +260,7 @@ def check(faults, tree):
         detail = f" {detail}" if detail.startswith("(") else f" ({detail})" if detail else ""
         took = "" if record["result"] == "not applied" else f", {record['seconds']} s"
         print(f"{record['result']}{detail}{took}", flush=True)
+        save(results)
     return results
 
 
@@ -373,12 +378,14 @@ def main():
         git("worktree", "add", "--detach", tree, args.rev, cwd=project)
         revision = git("rev-parse", "--short", "HEAD", cwd=tree).stdout.strip()
         print(f"revision {revision} in {tree}", flush=True)
-        results = check(faults, tree)
-        report(results)
-        if args.json:
-            data = {"revision": revision, "test_dirs": os.environ.get("TEST_DIRS", ""),
-                    "faults": results}
-            Path(args.json).write_text(json.dumps(data, indent=1) + "\n")
+
+        def save(results):
+            if args.json:
+                data = {"revision": revision, "test_dirs": os.environ.get("TEST_DIRS", ""),
+                        "faults": results}
+                Path(args.json).write_text(json.dumps(data, indent=1) + "\n")
+
+        report(check(faults, tree, save))
     finally:
         if args.keep:
             print(f"scratch checkout kept: {tree}")
