@@ -22,10 +22,12 @@ void SetBits(AppState* app, int32_t set, int32_t clear) {
   app->menu_state = (app->menu_state & ~clear) | set;
 }
 
-// The error box of a failed open of port `name` (UTF-8), with the cause `error`.
-void ShowOpenFailure(AppState* app, CommandShell* shell, const char* name, int error) {
+// The error box of a failed open of port `name` (UTF-8) that tried `device`, with the
+// cause `error`.
+void ShowOpenFailure(AppState* app, CommandShell* shell, const char* name, const char* device,
+                     int error) {
   char16_t cause[kOpenFailureChars];
-  OpenFailureText(app->module, name, error, cause, kOpenFailureChars);
+  OpenFailureText(app->module, name, device, error, cause, kOpenFailureChars);
   shell->ShowError(app->strings.cant_open_port, cause);
 }
 
@@ -51,7 +53,7 @@ void Start(AppState* app, CommandShell* shell) {
     const int error = errno;
     char name[kDevicePathSize];
     if (Utf16ToUtf8(name, sizeof name, text[SETTING_PORT]) < 0) name[0] = '\0';
-    ShowOpenFailure(app, shell, name, error);
+    ShowOpenFailure(app, shell, name, app->port.link.device, error);
     return;
   }
   SetBits(app, MENU_STOP, MENU_START);
@@ -60,7 +62,7 @@ void Start(AppState* app, CommandShell* shell) {
     // Stop and everything else answer meanwhile; MSG_LINK_CONNECTED tells how it went.
     char address[kDevicePathSize];
     char16_t shown[kDevicePathSize];
-    if (!NetworkSourceAddress(app->port.link.port_name, address, sizeof address))
+    if (!NetworkSourceAddress(app->port.link.device, address, sizeof address))
       strcpy(address, app->port.link.port_name);
     if (Utf8ToUtf16(shown, kDevicePathSize, address) < 0) shown[0] = u'\0';
     shell->ShowConnecting(shown);
@@ -150,12 +152,13 @@ void LinkConnected(AppState* app, CommandShell* shell, int error, uint32_t attem
     shell->ShowConnected();
     return;
   }
-  char name[kDevicePathSize];
+  char name[kDevicePathSize], device[kDevicePathSize];
   strcpy(name, app->port.link.port_name);
+  strcpy(device, app->port.link.device);
   GpsPortClose(&app->port);  // its reader has ended already
   SetBits(app, MENU_START, MENU_STOP);
   shell->EndKeepingAwake();
-  ShowOpenFailure(app, shell, name, error);
+  ShowOpenFailure(app, shell, name, device, error);
 }
 
 void ConfirmQuit(AppState* app, CommandShell* shell) {

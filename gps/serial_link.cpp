@@ -50,6 +50,7 @@ void SerialLinkReset(SerialLink* link) {
   link->timeouts = SerialTimeouts{};
   link->waker = kNoSerialWaker;
   link->port_name[0] = '\0';
+  link->device[0] = '\0';
   link->baud_rate = link->data_bits = link->parity = link->stop_bits = nullptr;
   link->last_bytes_ms.store(0, std::memory_order_relaxed);
   link->connects_in_reader = false;
@@ -72,13 +73,40 @@ int SerialLinkApplySettings(SerialLink* link, SerialPort port) {
                            link->parity->value, link->stop_bits->value);
 }
 
-SerialPort SerialLinkOpenPort(SerialLink* link) {
-  const SerialPort port = SerialPortOpen(link->port_name, link->waker);
+namespace {
+
+SerialPort OpenWithSettings(SerialLink* link, const char* device) {
+  const SerialPort port = SerialDeviceOpen(device, link->waker, 0);
   if (port == kInvalidSerialPort || SerialLinkApplySettings(link, port)) return port;
   const int error = errno;
   SerialPortClose(port);
   errno = error;
   return kInvalidSerialPort;
+}
+
+// Closes a link whose open failed, keeping errno and the device that was tried.
+int FailOpen(SerialLink* link, int error) {
+  char tried[kDevicePathSize];
+  strcpy(tried, link->device);
+  SerialLinkClose(link);
+  strcpy(link->device, tried);
+  errno = error;
+  return 0;
+}
+
+}  // namespace
+
+SerialPort SerialLinkOpenDevice(SerialLink* link) {
+  return OpenWithSettings(link, link->device);
+}
+
+SerialPort SerialLinkOpenPort(SerialLink* link) {
+  char device[kDevicePathSize];
+  if (!ResolvePortName(link->port_name, device, sizeof device)) {
+    errno = EINVAL;
+    return kInvalidSerialPort;
+  }
+  return OpenWithSettings(link, device);
 }
 
 int SerialLinkOpen(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
@@ -87,14 +115,18 @@ int SerialLinkOpen(SerialLink* link, const char* port_name, const SettingEntry* 
                    void* handler_context, LinkConnectedCallback connected,
                    void* connected_context) {
   SerialLinkReset(link);
-  if (link == nullptr || port_name == nullptr || baud_rate == nullptr || data_bits == nullptr ||
-      parity == nullptr || stop_bits == nullptr) {
+  if (link == nullptr) {
     errno = EINVAL;
     return 0;
   }
-  if (strlen(port_name) >= sizeof link->port_name) {
-    errno = EINVAL;
-    return 0;
+  // The name first, so that a failure explains itself by the device it leads to.
+  if (port_name == nullptr || strlen(port_name) >= sizeof link->port_name ||
+      !ResolvePortName(port_name, link->device, sizeof link->device)) {
+    link->device[0] = '\0';
+    return FailOpen(link, EINVAL);
+  }
+  if (baud_rate == nullptr || data_bits == nullptr || parity == nullptr || stop_bits == nullptr) {
+    return FailOpen(link, EINVAL);
   }
   strcpy(link->port_name, port_name);
   link->baud_rate = baud_rate;
@@ -103,22 +135,12 @@ int SerialLinkOpen(SerialLink* link, const char* port_name, const SettingEntry* 
   link->stop_bits = stop_bits;
   link->timeouts = SerialTimeoutsFor(timeout_ms);
   link->waker = SerialWakerCreate();
-  if (link->waker == kNoSerialWaker) {
-    const int error = errno;
-    SerialLinkClose(link);
-    errno = error;
-    return 0;
-  }
+  if (link->waker == kNoSerialWaker) return FailOpen(link, errno);
   // A serial device opens at once; a network source is connected by the reader.
-  link->connects_in_reader = SerialPortNameIsNetwork(port_name) != 0;
+  link->connects_in_reader = IsNetworkEntry(link->device) != 0;
   if (!link->connects_in_reader) {
-    link->port = SerialLinkOpenPort(link);
-    if (link->port == kInvalidSerialPort) {
-      const int error = errno;
-      SerialLinkClose(link);
-      errno = error;
-      return 0;
-    }
+    link->port = SerialLinkOpenDevice(link);
+    if (link->port == kInvalidSerialPort) return FailOpen(link, errno);
   }
   link->connected = connected;
   link->connected_context = connected_context;
@@ -126,11 +148,7 @@ int SerialLinkOpen(SerialLink* link, const char* port_name, const SettingEntry* 
   link->line_handler = handler;
   link->line_handler_context = handler_context;
   // The thread runs SerialLinkReader (serial_reader.cpp).
-  if (!ThreadStart(&link->thread, SerialLinkReader, link)) {
-    SerialLinkClose(link);
-    errno = EAGAIN;
-    return 0;
-  }
+  if (!ThreadStart(&link->thread, SerialLinkReader, link)) return FailOpen(link, EAGAIN);
   return 1;
 }
 

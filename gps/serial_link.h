@@ -25,6 +25,10 @@ struct SerialLink {
   // What open was given, so the reader can open the port again when its device comes
   // back after it was gone.
   char port_name[kDevicePathSize];
+  // The path port_name led to at open (ResolvePortName; "" when it led nowhere), set
+  // before the reader starts. A failed open leaves it set, so the failure is explained
+  // by the device that was tried, not by resolving the name once more.
+  char device[kDevicePathSize];
   const SettingEntry* baud_rate;
   const SettingEntry* data_bits;
   const SettingEntry* parity;
@@ -58,15 +62,18 @@ int NarrowSettingTextsFromWide(const char16_t* port_name, const char16_t* baud_r
 void SerialLinkReset(SerialLink* link);
 // Opens the link on the port `port_name` (UTF-8) with the four setting rows and starts
 // its reader thread, which hands every line to `handler`. A missing row fails before the
-// port is touched. Returns 1; 0 with errno set, the link left reset.
+// port is touched. Returns 1; 0 with errno set, the link left reset but for `device`.
 int SerialLinkOpen(SerialLink* link, const char* port_name, const SettingEntry* baud_rate,
                    const SettingEntry* data_bits, const SettingEntry* parity,
                    const SettingEntry* stop_bits, int32_t timeout_ms, LineHandler handler,
                    void* handler_context, LinkConnectedCallback connected = nullptr,
                    void* connected_context = nullptr);
-// Opens the link's port by its name with its settings: the one way a link's port is
-// opened, by open, by the reader's first connection and after the device was gone.
-// Returns the port, or kInvalidSerialPort with errno set.
+// Opens the link's `device` with its settings, for open and the reader's first
+// connection. Returns the port, or kInvalidSerialPort with errno set.
+SerialPort SerialLinkOpenDevice(SerialLink* link);
+// Resolves the link's port name anew (the ports folder may lead elsewhere since open)
+// and opens that device the same way, for the reader after the device was gone. errno
+// EINVAL when the name leads nowhere now.
 SerialPort SerialLinkOpenPort(SerialLink* link);
 // Closes the link. The whole lines that arrived before (those of the read in progress
 // and those already waiting in the driver) go to the line handler first; a line still

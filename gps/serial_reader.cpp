@@ -38,7 +38,7 @@ bool Reopen(SerialLink* link) {
 // A network source: connects, and tells the opener how that went unless the link is
 // closing meanwhile. Returns true when connected.
 bool ConnectFirst(SerialLink* link) {
-  const SerialPort port = SerialLinkOpenPort(link);
+  const SerialPort port = SerialLinkOpenDevice(link);
   const int error = port == kInvalidSerialPort ? errno : 0;
   link->port = port;
   if (Running(link) && link->connected != nullptr) {

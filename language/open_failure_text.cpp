@@ -70,13 +70,13 @@ std::u16string Reason(const ResourceModule& module, SerialOpenCause cause, int e
 
 }  // namespace
 
-int OpenFailureText(const ResourceModule& module, const char* name, int error_number,
-                    char16_t* text, int capacity) {
+int OpenFailureText(const ResourceModule& module, const char* name, const char* tried,
+                    int error_number, char16_t* text, int capacity) {
   if (text == nullptr || capacity <= 0) return 0;
   if (name == nullptr) name = "";
   char device[kDevicePathSize];
   const SerialOpenCause cause =
-      ClassifySerialOpenFailure(name, error_number, device, sizeof device);
+      ClassifySerialOpenFailure(tried, error_number, device, sizeof device);
   std::u16string line = Wide(name);
   if (device[0] != '\0' && std::strcmp(device, name) != 0) line += u" (" + Wide(device) + u")";
   line += u": " + Reason(module, cause, error_number, device);

@@ -126,13 +126,14 @@ SerialOpenCause ClassifyNetworkOpenFailure(int error_number) {
 
 }  // namespace
 
-SerialOpenCause ClassifySerialOpenFailure(const char* name, int error_number, char* device,
+SerialOpenCause ClassifySerialOpenFailure(const char* tried, int error_number, char* device,
                                           size_t size) {
-  if (device != nullptr && size > 0) device[0] = '\0';
-  if (device == nullptr || !ResolvePortName(name, device, size)) {
-    if (device != nullptr && size > 0) device[0] = '\0';
+  if (device == nullptr || size == 0) return SERIAL_OPEN_NOT_A_PORT_NAME;
+  device[0] = '\0';
+  if (tried == nullptr || tried[0] == '\0' || strlen(tried) >= size) {
     return SERIAL_OPEN_NOT_A_PORT_NAME;
   }
+  strcpy(device, tried);
   if (IsNetworkEntry(device)) return ClassifyNetworkOpenFailure(error_number);
   FollowLinks(device, size);
   switch (error_number) {

@@ -18,11 +18,12 @@ enum SerialOpenCause {
   SERIAL_OPEN_OTHER,            // the system's own text for the error says it
 };
 
-// The cause of a failed open of port `name` that left `error_number` in errno. Writes
-// the device the name stands for into `device` (`size` bytes; "" when none): the
-// ports-folder entry or device path with every symbolic link followed, or, for a link
-// leading nowhere, the path it leads to.
-SerialOpenCause ClassifySerialOpenFailure(const char* name, int error_number, char* device,
+// The cause of a failed open that tried `tried` (the path the port name led to, as
+// ResolvePortName gave it to the open; "" when the name led nowhere) and left
+// `error_number` in errno. Writes the device into `device` (`size` bytes; "" when none):
+// `tried` with every symbolic link followed, or, for a link leading nowhere, the path it
+// leads to.
+SerialOpenCause ClassifySerialOpenFailure(const char* tried, int error_number, char* device,
                                           size_t size);
 
 // Who may use a device that refused this user.

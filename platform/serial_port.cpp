@@ -25,6 +25,10 @@ SerialPort SerialPortOpen(const char* name, SerialWaker waker, int32_t network_l
     errno = EINVAL;
     return kInvalidSerialPort;
   }
+  return SerialDeviceOpen(device, waker, network_limit_ms);
+}
+
+SerialPort SerialDeviceOpen(const char* device, SerialWaker waker, int32_t network_limit_ms) {
   if (IsNetworkEntry(device)) return NetworkPortOpen(device, waker, network_limit_ms);
   // Non-blocking, so the open never waits for carrier on a modem line.
   const int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

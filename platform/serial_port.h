@@ -51,6 +51,9 @@ int PortsFolder(char* folder, size_t size);
 // no longer than `network_limit_ms` when it is above 0 (see NetworkPortOpen).
 SerialPort SerialPortOpen(const char* name, SerialWaker waker = kNoSerialWaker,
                           int32_t network_limit_ms = 0);
+// The same for a device path that ResolvePortName gave: a network source's entry or a
+// device.
+SerialPort SerialDeviceOpen(const char* device, SerialWaker waker, int32_t network_limit_ms);
 
 // How long a probe of the ports (settings_enumerator.h) gives a network source to
 // answer, its name lookup included.

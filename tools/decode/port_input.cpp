@@ -56,10 +56,10 @@ void TellConnected(int error, void* pipe_end) {
 }
 
 // The same words the window's error box gives, in the program's own language.
-void ReportOpenFailure(const char* name, int error) {
+void ReportOpenFailure(const char* name, const char* device, int error) {
   char16_t cause[kOpenFailureChars];
   char text[kOpenFailureChars * 3];
-  OpenFailureText(ProgramResourceModule(), name, error, cause, kOpenFailureChars);
+  OpenFailureText(ProgramResourceModule(), name, device, error, cause, kOpenFailureChars);
   Utf16ToUtf8(text, sizeof text, cause);
   char title[kOpenFailureChars];
   if (Utf16ToUtf8(title, sizeof title, FindBuiltinString(IDS_CANT_OPEN_PORT)->text) < 0)
@@ -90,7 +90,7 @@ int ReadPort(const DecodeOptions& options, FixCallback on_fix, void* fix_context
                          options.data_bits.c_str(), options.parity.c_str(),
                          options.stop_bits.c_str(), options.timeout_ms, options.ellipsoid, CountFix,
                          &counter, TellConnected, &connected_pipe[1])) {
-    ReportOpenFailure(options.port.c_str(), errno);
+    ReportOpenFailure(options.port.c_str(), port.link.device, errno);
     status = 1;
   } else {
     // Until a stop signal or the last fix wanted, say when the receiver stops giving
@@ -108,7 +108,7 @@ int ReadPort(const DecodeOptions& options, FixCallback on_fix, void* fix_context
         int error = 0;
         if (read(connected_pipe[0], &error, sizeof error) != sizeof error) error = EIO;
         if (error != 0) {
-          ReportOpenFailure(options.port.c_str(), error);
+          ReportOpenFailure(options.port.c_str(), port.link.device, error);
           status = 1;
           break;
         }
