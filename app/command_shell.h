@@ -12,8 +12,8 @@ class CommandShell {
   virtual ~CommandShell() = default;
   // An error box saying `text`, with `cause` (when given) telling why and what to do.
   virtual void ShowError(const char16_t* text, const char16_t* cause = nullptr) = 0;
-  // A Yes/No question; true for Yes.
-  virtual bool AskQuestion(const char16_t* text) = 0;
+  // A Yes/No question; 1 for Yes, 0 for No.
+  virtual int AskQuestion(const char16_t* text) = 0;
   // The file chooser for a recording: 1 with the chosen path in `path`, else 0
   // (cancelled, or a name longer than `capacity`).
   virtual int PromptSaveFile(char16_t* path, int capacity) = 0;

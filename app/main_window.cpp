@@ -333,7 +333,7 @@ void MainWindow::ShowError(const char16_t* text, const char16_t* cause) {
   ShowErrorBox(this, text, cause);
 }
 
-bool MainWindow::AskQuestion(const char16_t* text) {
+int MainWindow::AskQuestion(const char16_t* text) {
   return AskYesNo(this, text);
 }
 

@@ -37,7 +37,7 @@ class MainWindow : public QWidget, public CommandShell {
 
   // CommandShell
   void ShowError(const char16_t* text, const char16_t* cause = nullptr) override;
-  bool AskQuestion(const char16_t* text) override;
+  int AskQuestion(const char16_t* text) override;
   int PromptSaveFile(char16_t* path, int capacity) override;
   void BeginKeepingAwake() override;
   void ShowConnecting(const char16_t* address) override;

@@ -164,16 +164,16 @@ void ApplyDefaults(PortConfig* config) {
 
 }  // namespace
 
-bool BuildConfigPath(char16_t path[kMaxPathChars]) {
-  if (path == nullptr) return false;
+int BuildConfigPath(char16_t path[kMaxPathChars]) {
+  if (path == nullptr) return 0;
   char folder[kSystemPathBytes];
-  if (!AppDataFolder(folder, sizeof folder)) return false;
+  if (!AppDataFolder(folder, sizeof folder)) return 0;
   const ptrdiff_t length = Utf8ToUtf16(path, kMaxPathChars, folder);
   const size_t name_length = sizeof kConfigName / sizeof kConfigName[0] - 1;
   // One unit for "/" and four for ".cfg"; the terminator must fit as well.
   if (length < 0 || static_cast<size_t>(length) + name_length + 5 >= kMaxPathChars) {
     path[0] = 0;
-    return false;
+    return 0;
   }
   char16_t* end = path + length;
   *end++ = u'/';
@@ -182,7 +182,7 @@ bool BuildConfigPath(char16_t path[kMaxPathChars]) {
       *end++ = *p;
   }
   *end = 0;
-  return true;
+  return 1;
 }
 
 int LoadPortConfig(PortConfig* config) {

@@ -23,9 +23,9 @@ struct PortConfig {
 static_assert(sizeof(PortConfig) == 330, "PortConfig is the 330-byte file image");
 
 // The file "tavik.cfg" in the per-user application-data folder (created when
-// missing); false when there is none or the path with its terminator exceeds
+// missing); returns 1, 0 when there is none or the path with its terminator exceeds
 // kMaxPathChars UTF-16 code units.
-bool BuildConfigPath(char16_t path[kMaxPathChars]);
+int BuildConfigPath(char16_t path[kMaxPathChars]);
 // 1 when all 330 bytes came from the file; else 0 after the defaults were applied
 // ("COM1:" "9600" "8" "N" "1", selections 0) over what the record held. Only a
 // regular file is read; a FIFO, device or socket is refused without waiting, and

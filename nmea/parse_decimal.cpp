@@ -43,34 +43,34 @@ bool StartsNegative(const char* p, const char* end) {
 
 }  // namespace
 
-bool ParseDecimalSpan(const char* text, size_t length, double* value) {
-  if (text == nullptr || value == nullptr || length == 0) return false;
+int ParseDecimalSpan(const char* text, size_t length, double* value) {
+  if (text == nullptr || value == nullptr || length == 0) return 0;
   const char* end = text + length;
   const char* dot = static_cast<const char*>(memchr(text, '.', length));
   int32_t whole = 0;
   if (dot == nullptr) {
-    if (!ConvertWholeInt32(text, end, &whole)) return false;
+    if (!ConvertWholeInt32(text, end, &whole)) return 0;
     *value = whole;
-    return true;
+    return 1;
   }
-  if (dot > text && !ConvertWholeInt32(text, dot, &whole)) return false;
+  if (dot > text && !ConvertWholeInt32(text, dot, &whole)) return 0;
   double fraction = 0.0;
   const char* fraction_text = dot + 1;
   if (fraction_text < end) {
     // strtol would take "12.-5" as 12 + (-0.5) and "12. 5" as 12.5; a fraction is digits.
-    if (*fraction_text < '0' || *fraction_text > '9') return false;
+    if (*fraction_text < '0' || *fraction_text > '9') return 0;
     int32_t digits = 0;
-    if (!ConvertWholeInt32(fraction_text, end, &digits)) return false;
+    if (!ConvertWholeInt32(fraction_text, end, &digits)) return 0;
     fraction = digits;
     for (const char* p = fraction_text; p < end; ++p)
       fraction = fraction * 0.1;
   }
   *value = StartsNegative(text, dot) ? whole - fraction : whole + fraction;
-  return true;
+  return 1;
 }
 
-bool ParseDecimal(const char* text, double* value) {
-  if (text == nullptr) return false;
+int ParseDecimal(const char* text, double* value) {
+  if (text == nullptr) return 0;
   return ParseDecimalSpan(text, strlen(text), value);
 }
 

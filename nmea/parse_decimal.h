@@ -6,12 +6,12 @@
 // Converts a NUL-terminated decimal text ("123519", "-12.5", ".4", "12.") into *value.
 // The integer and fraction parts are each read like strtol into a saturating 32-bit
 // integer; the fraction is scaled by repeated multiplication with 0.1, one per
-// character. Returns true on success; on failure *value is unspecified.
-bool ParseDecimal(const char* text, double* value);
+// character. Returns 1; 0 on failure, with *value unspecified.
+int ParseDecimal(const char* text, double* value);
 
 // The same conversion on the first `length` bytes of `text`, which need not be
 // terminated. Empty text fails.
-bool ParseDecimalSpan(const char* text, size_t length, double* value);
+int ParseDecimalSpan(const char* text, size_t length, double* value);
 
 // An NMEA angle ddmm.mmmm or dddmm.mmmm in decimal degrees.
 double NmeaToDegrees(double angle);

@@ -57,23 +57,23 @@ bool MakeFolders(char* path) {
 
 }  // namespace
 
-bool ConfigHomeFolder(char* out, size_t size) {
-  if (out == nullptr || size == 0) return false;
+int ConfigHomeFolder(char* out, size_t size) {
+  if (out == nullptr || size == 0) return 0;
   out[0] = '\0';
   const char* config_home = getenv("XDG_CONFIG_HOME");
   if (IsAbsolute(config_home)) return CopyText(out, size, config_home);
   char home[kSystemPathBytes];
-  if (!HomeFolder(home, sizeof home)) return false;
+  if (!HomeFolder(home, sizeof home)) return 0;
   const char* separator = home[strlen(home) - 1] == '/' ? "" : "/";
   const int length = snprintf(out, size, "%s%s.config", home, separator);
   return length >= 0 && static_cast<size_t>(length) < size;
 }
 
-bool AppDataFolder(char* out, size_t size) {
-  if (!ConfigHomeFolder(out, size)) return false;
+int AppDataFolder(char* out, size_t size) {
+  if (!ConfigHomeFolder(out, size)) return 0;
   if (!MakeFolders(out)) {
     out[0] = '\0';
-    return false;
+    return 0;
   }
-  return true;
+  return 1;
 }

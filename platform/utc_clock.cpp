@@ -2,14 +2,14 @@
 
 #include <ctime>
 
-bool UtcClockNow(UtcTime* now) {
-  if (now == nullptr) return false;
+int UtcClockNow(UtcTime* now) {
+  if (now == nullptr) return 0;
   *now = UtcTime{};
   timespec clock{};
   tm fields{};
-  if (clock_gettime(CLOCK_REALTIME, &clock) != 0) return false;
-  if (gmtime_r(&clock.tv_sec, &fields) == nullptr) return false;
+  if (clock_gettime(CLOCK_REALTIME, &clock) != 0) return 0;
+  if (gmtime_r(&clock.tv_sec, &fields) == nullptr) return 0;
   *now = UtcTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday,
                  fields.tm_hour,        fields.tm_min,     fields.tm_sec};
-  return true;
+  return 1;
 }

@@ -5,6 +5,6 @@ struct UtcTime {
   int year, month, day, hour, minute, second;
 };
 
-// Fills `now` with the current UTC date and time; false (and all zero) when the
+// Fills `now` with the current UTC date and time and returns 1; 0 (and all zero) when the
 // clock cannot be read.
-bool UtcClockNow(UtcTime* now);
+int UtcClockNow(UtcTime* now);

@@ -67,18 +67,18 @@ bool ReadConversion(const char16_t** p, bool* literal) {
 
 }  // namespace
 
-bool IsSingleDoubleFormat(const char16_t* format) {
-  if (format == nullptr) return false;
+int IsSingleDoubleFormat(const char16_t* format) {
+  if (format == nullptr) return 0;
   size_t length = 0;
   while (format[length] != 0) {
-    if (++length > kMaxWideFormatUnits) return false;
+    if (++length > kMaxWideFormatUnits) return 0;
   }
   int conversions = 0;
   const char16_t* p = format;
   while (*p != 0) {
     if (*p++ != u'%') continue;
     bool literal = false;
-    if (!ReadConversion(&p, &literal)) return false;
+    if (!ReadConversion(&p, &literal)) return 0;
     if (!literal) ++conversions;
   }
   char narrow[kMaxWideFormatUnits * 3 + 1];

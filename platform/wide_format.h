@@ -6,12 +6,12 @@
 // The longest format accepted, in code units without the terminator.
 inline constexpr size_t kMaxWideFormatUnits = 31;
 
-// True when `format` (terminated within kMaxWideFormatUnits + 1 code units) holds
+// 1 when `format` (terminated within kMaxWideFormatUnits + 1 code units) holds
 // exactly one floating-point conversion (%f %F %e %E %g %G %a %A, optionally with
 // flags "-+ #0", a width and a precision of at most two digits and the length 'l')
 // and no other conversion but "%%", and converts to UTF-8. Only such a format is
 // safe to use with a single double argument.
-bool IsSingleDoubleFormat(const char16_t* format);
+int IsSingleDoubleFormat(const char16_t* format);
 
 // snprintf of `value` with `format` (one double conversion, checked by the caller) in
 // the C locale's numbers, a decimal point, whatever locale the program runs in: the

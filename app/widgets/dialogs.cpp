@@ -100,10 +100,10 @@ void ShowErrorBox(QWidget* owner, const char16_t* text, const char16_t* cause) {
   ExecOnScreen(&box);
 }
 
-bool AskYesNo(QWidget* owner, const char16_t* text) {
+int AskYesNo(QWidget* owner, const char16_t* text) {
   QMessageBox box(QMessageBox::NoIcon, kCaption, QString::fromUtf16(text),
                   QMessageBox::Yes | QMessageBox::No, owner);
-  return ExecOnScreen(&box) == QMessageBox::Yes;
+  return ExecOnScreen(&box) == QMessageBox::Yes ? 1 : 0;
 }
 
 void ReportFatalStartupError(int error_number) {

@@ -14,8 +14,8 @@ void KeepOnScreen(QWidget* window);
 // given, is its informative text below `text`.
 void ShowErrorBox(QWidget* owner, const char16_t* text, const char16_t* cause = nullptr);
 
-// A Yes/No question; true for Yes.
-bool AskYesNo(QWidget* owner, const char16_t* text);
+// A Yes/No question; 1 for Yes, 0 for No.
+int AskYesNo(QWidget* owner, const char16_t* text);
 
 // The system text of error `error_number` (strerror) in an error box without owner.
 void ReportFatalStartupError(int error_number);

@@ -21,7 +21,7 @@ int32_t MenuBitOfCommand(uint32_t command_id) {
   }
 }
 
-bool MenuCommandEnabled(int32_t state, uint32_t command_id) {
+int MenuCommandEnabled(int32_t state, uint32_t command_id) {
   const int32_t bit = MenuBitOfCommand(command_id);
-  return bit == 0 || (state & bit) != 0;
+  return bit == 0 || (state & bit) != 0 ? 1 : 0;
 }

@@ -19,5 +19,5 @@ inline constexpr int32_t kMenuStateInitial = ~(MENU_STOP | MENU_STOP_RECORDING);
 // or unknown.
 int32_t MenuBitOfCommand(uint32_t command_id);
 
-// Whether the command is enabled in `state`.
-bool MenuCommandEnabled(int32_t state, uint32_t command_id);
+// 1 when the command is enabled in `state`, else 0.
+int MenuCommandEnabled(int32_t state, uint32_t command_id);
