@@ -137,13 +137,14 @@ class Build:
         for test in json.loads(shown.stdout)["tests"]:
             props = {p["name"]: p["value"] for p in test.get("properties", [])}
             folder = os.path.basename(props.get("WORKING_DIRECTORY", ""))
-            command = test.get("command") or []
-            if "--" in command:
-                command = command[command.index("--") + 1:]
+            # The program is the command's first word inside the build folder: a test
+            # may run under xvfb-run or dbus-run-session.
+            built = [word for word in test.get("command") or []
+                     if word.startswith(f"{self.dir}/")]
             if test["name"].endswith("_NOT_BUILT"):
                 program = test["name"][: -len("_NOT_BUILT")]
-            elif command and not command[0].endswith(".sh"):
-                program = os.path.basename(command[0])
+            elif built:
+                program = os.path.basename(built[0])
             else:
                 continue
             self.table.append((folder, program, test["name"]))
