@@ -60,13 +60,12 @@ class SerialLinkTest : public ::testing::Test {
     SerialLinkReset(&link);
   }
   void TearDown() override { SerialLinkClose(&link); }
-  bool Open(int32_t timeout) {
-    return OpenNamed(pty.device().c_str(), "9600", "8", "N", "1", timeout);
-  }
-  // Opens the link with the rows of the four setting texts.
-  bool OpenNamed(const char* name, const char* baud, const char* bits, const char* parity,
-                 const char* stop, int32_t timeout) {
-    return SerialLinkOpen(&link, name, FindSettingEntry(BaudRateTable, kBaudRateCount, baud),
+  // Opens the link on `name` (the pty's device by default) with the rows of the four
+  // setting texts.
+  bool Open(int32_t timeout, const char* name = nullptr, const char* baud = "9600",
+            const char* bits = "8", const char* parity = "N", const char* stop = "1") {
+    return SerialLinkOpen(&link, name ? name : pty.device().c_str(),
+                          FindSettingEntry(BaudRateTable, kBaudRateCount, baud),
                           FindSettingEntry(DataBitsTable, kDataBitsCount, bits),
                           FindSettingEntry(ParityTable, kParityCount, parity),
                           FindSettingEntry(StopBitsTable, kStopBitsCount, stop), timeout,
@@ -151,7 +150,7 @@ TEST_F(SerialLinkTest, FailedOpensLeaveTheLinkResetAndThePortFree) {
 TEST_F(SerialLinkTest, AfterAHangUpTheSamePortNameIsOpenedAgainWithTheSameSettings) {
   TempPortsFolder ports;
   ASSERT_TRUE(ports.Link(4, pty.device()));
-  ASSERT_TRUE(OpenNamed("COM4:", "4800", "7", "O", "2", 20));
+  ASSERT_TRUE(Open(20, "COM4:", "4800", "7", "O", "2"));
   ASSERT_TRUE(pty.Write("one\ncut"));
   EXPECT_EQ(collector.WaitFor(1), (Lines{"one"}));
   pty.CloseMaster();  // unplugged while a line is half sent

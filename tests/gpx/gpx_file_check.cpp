@@ -9,6 +9,19 @@
 #include "tests/support/run_program.h"
 #include "tests/support/shared_data.h"
 
+std::string ClimbingFixes(int from, int to) {
+  std::string log;
+  for (int i = from; i < to; ++i)
+    log += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + std::to_string(i) + ",M,,M,,*00\n";
+  return log;
+}
+
+std::string MaskedTimes(const std::string& path) {
+  std::string text;
+  ReadWholeFile(path, &text);
+  return std::regex_replace(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)"), "TIME");
+}
+
 std::vector<std::string> FileLines(const std::string& path) {
   std::vector<std::string> lines;
   std::ifstream in(path, std::ios::binary);

@@ -170,17 +170,16 @@ TEST(TavikDecodeLink, UnreachableNetworkSourcesEndAtOnceAndSayWhy) {
     int signal;  // sent 200 ms after the start; 0: none
     std::string dns_timeout_s, said;
   } cases[] = {
-      {"tcp://gps.test:10110", SIGTERM, "5", ""},
-      {"gpsd://gps.test", SIGINT, "5", ""},
+      // clang-format off
+      {"tcp://gps.test:10110", SIGTERM, "5", ""}, {"gpsd://gps.test", SIGINT, "5", ""},
       {"tcp://127.0.0.1:10111", SIGTERM, "5", ""},
       {"tcp://unknown.test:10110", 0, "5", "The host name could not be found."},
       {"tcp://gps.test:10110", 0, "1", "could not be looked up: no name server answered."},
       {"tcp://127.0.0.1:10111", 0, "5", "The host did not answer."},
-      {"tcp://gps.test", 0, "5", forms},
-      {"tcp://gps.test:0", 0, "5", forms},
-      {"gpsd://gps.test:65536", 0, "5", forms},
+      {"tcp://gps.test", 0, "5", forms}, {"tcp://gps.test:0", 0, "5", forms},
+      {"gpsd://gps.test:65536", 0, "5", forms}, {"TCP://gps.test:10110", 0, "5", forms},
       {"\xEF\xBB\xBFtcp://gps.test:10110", 0, "5", forms},
-      {"TCP://gps.test:10110", 0, "5", forms},
+      // clang-format on
   };
   const auto in_network = [](const std::string& dns_timeout_s, std::vector<std::string> argv) {
     argv.insert(argv.begin(), {BinPath("tavik_test_netns"), "--dns-timeout", dns_timeout_s,

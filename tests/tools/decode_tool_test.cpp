@@ -144,9 +144,7 @@ TEST(TavikDecode, OutputThatCannotBeWrittenEndsTheRunAndSaysWhy) {
   TempPortsFolder ports;
   const std::string log = ports.config_home() + "/climb.log",
                     gpx = ports.config_home() + "/track.gpx";
-  std::string fixes;
-  for (int i = 0; i < 3000; ++i)  // rows beyond what a pipe holds; each a waypoint
-    fixes += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + std::to_string(i) + ",\n";
+  const std::string fixes = ClimbingFixes(0, 3000);  // rows beyond what a pipe holds
   ASSERT_TRUE(WriteWholeFile(log, fixes));
   BackgroundProgram sim({BinPath("tavik-sim"), "--port", "COM7:", "--interval", "20"});
   ASSERT_TRUE(PollUntil([&] { return std::filesystem::exists(ports.folder() + "/COM7"); }, 10000));
