@@ -117,12 +117,12 @@ TEST(TavikDecode, PortsThatCannotBeOpenedAreNamedWithTheCauseAndNotListed) {
       {{decode, "--port", "COM3:"},
        "COM3: (" + held.device() + "): Busy. sleep (process " + std::to_string(holder.pid()) +
            ") holds the port."},
-      {as_user(for_group.device()), for_group.device() + ": Permission denied. Join the " +
-                                        "dialout group (sudo usermod -aG dialout $USER) and " +
-                                        "log in again."},
-      {as_user(for_owner.device()), for_owner.device() + ": Permission denied. The device's " +
-                                        "permissions (root:root 0600) do not let this user " +
-                                        "read and write it."},
+      {as_user(for_group.device()),
+       for_group.device() + ": Permission denied. Join the dialout group (sudo usermod -aG "
+                            "dialout $USER) and log in again."},
+      {as_user(for_owner.device()),
+       for_owner.device() + ": Permission denied. The device's permissions (root:root 0600) "
+                            "do not let this user read and write it."},
   };
   for (const auto& [argv, says] : cases) {
     const ProgramResult result = RunProgram(argv);
@@ -155,14 +155,13 @@ TEST(TavikDecode, OutputThatCannotBeWrittenEndsTheRunAndSaysWhy) {
     const std::string& to;
     std::string said;
   } cases[] = {
-      {{log}, to_full, full},
-      {{"--readouts", log}, to_full, full},
-      {{"--list-ports"}, to_full, full},
-      {{"--help"}, to_full, full},
-      {{"--gpx", gpx, log}, to_head, ""},
-      {{"--all", "--gpx", gpx, "-"}, to_full, full},
+      // clang-format off
+      {{log}, to_full, full}, {{"--readouts", log}, to_full, full},
+      {{"--list-ports"}, to_full, full}, {{"--help"}, to_full, full},
+      {{"--gpx", gpx, log}, to_head, ""}, {{"--all", "--gpx", gpx, "-"}, to_full, full},
       {{"--port", "COM7:", "--gpx", gpx}, to_head, ""},
       {{"--port", "COM7:", "--readouts", "--gpx", gpx}, to_full, full},
+      // clang-format on
   };
   for (const auto& c : cases) {
     std::vector<std::string> argv{"/usr/bin/timeout", "20", "/bin/bash", "-c"};
