@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -20,14 +19,6 @@ std::string MaskedTimes(const std::string& path) {
   std::string text;
   ReadWholeFile(path, &text);
   return std::regex_replace(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)"), "TIME");
-}
-
-std::vector<std::string> FileLines(const std::string& path) {
-  std::vector<std::string> lines;
-  std::ifstream in(path, std::ios::binary);
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
-  return lines;
 }
 
 std::vector<GpxWaypointText> ReadFinishedGpx(const std::string& path) {

@@ -15,9 +15,6 @@ std::string ClimbingFixes(int from, int to);
 // A GPX file's text with its timestamps masked, as in the expected files.
 std::string MaskedTimes(const std::string& path);
 
-// The lines of a text file, without their '\n'.
-std::vector<std::string> FileLines(const std::string& path);
-
 // Checks the whole layout of a finished file (header, complete waypoints numbered
 // from 0, bounds, closing tag, nothing after) and returns its waypoints; on a layout
 // error adds a test failure and returns what was read so far.
