@@ -44,8 +44,7 @@ TEST(CaptureReplay, LiveReadoutsAndRecordingEqualThoseOfTheFile) {
     TempPortsFolder ports;
     BackgroundProgram sim(
         {BinPath("tavik-sim"), "--port", "COM4:", "--replay", log, "--interval", "0", "--wait"});
-    for (int i = 0; i < 500 && access((ports.folder() + "/COM4").c_str(), F_OK) != 0; ++i)
-      usleep(10000);
+    PollUntil([&] { return access((ports.folder() + "/COM4").c_str(), F_OK) == 0; }, 5000);
     BackgroundProgram reader({decode, "--port", "COM4:", "--timeout", "50", "--count",
                               std::to_string(std::ranges::count(rows, '\n') - 1), "--readouts",
                               "--gpx", live_gpx});

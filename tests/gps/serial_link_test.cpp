@@ -15,6 +15,7 @@
 
 #include "gps/gps_port.h"
 #include "gps/line_cutter.h"
+#include "tests/support/background_program.h"
 #include "tests/support/pty.h"
 #include "tests/support/termios2_readback.h"
 
@@ -106,9 +107,8 @@ TEST_F(SerialLinkTest, CloseHandsOverTheWholeLinesThatArrivedBeforeIt) {
   collector.WaitFor(1);
   const std::string waiting = "third\nfourth\npart";
   ASSERT_TRUE(pty.Write(waiting));  // while the reader waits in the handler
-  for (int ms = 0; ms < 5000 && SerialPortWaitingCount(link.port) < waiting.size(); ++ms)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_EQ(SerialPortWaitingCount(link.port), waiting.size());
+  ASSERT_TRUE(PollUntil([&] { return SerialPortWaitingCount(link.port) == waiting.size(); }, 5000))
+      << SerialPortWaitingCount(link.port);
   ASSERT_EQ(SerialLinkClose(&link), 1);
   EXPECT_EQ(collector.WaitFor(0), (Lines{"first", "second", "third", "fourth"}));
   EXPECT_TRUE(link.thread == nullptr && link.port == kInvalidSerialPort) << "left reset";
