@@ -9,11 +9,7 @@
 
 #include "platform/wide_format.h"
 
-namespace {
-
 constexpr size_t kReadoutCount = 15;  // a read-out: 15 units and a terminator
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Exactly the given units and a terminator, on the heap, so every overread shows.
@@ -23,13 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   format[units] = 0;
 
   const bool usable = IsSingleDoubleFormat(format.get());
-  const double values[] = {0.0,
-                           -0.0,
-                           48.1173,
-                           -1e308,
-                           std::numeric_limits<double>::max(),
-                           std::numeric_limits<double>::quiet_NaN(),
-                           std::numeric_limits<double>::infinity()};
+  using Limits = std::numeric_limits<double>;
+  const double values[] = {
+      0.0, -0.0, 48.1173, -1e308, Limits::max(), Limits::quiet_NaN(), Limits::infinity()};
   for (const double value : values) {
     char16_t out[kReadoutCount + 1];
     const int written = WideFormatDouble(out, kReadoutCount, format.get(), value);

@@ -18,14 +18,6 @@
 
 namespace {
 
-// Fixes each a metre higher than the one before, so each is a waypoint.
-std::string ClimbingFixes(int from, int to) {
-  std::string log;
-  for (int i = from; i < to; ++i)
-    log += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + std::to_string(i) + ",M,,M,,*00\n";
-  return log;
-}
-
 // tavik-decode records onto a 64 KiB tmpfs of a private mount namespace until it is full.
 TEST(RecordingFaults, AFullDiskKeepsEveryCompleteWaypointAndSaysSo) {
   TempDir dir;

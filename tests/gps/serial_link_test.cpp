@@ -15,6 +15,7 @@
 
 #include "gps/gps_port.h"
 #include "gps/line_cutter.h"
+#include "tests/support/background_program.h"
 #include "tests/support/pty.h"
 #include "tests/support/termios2_readback.h"
 
@@ -60,13 +61,12 @@ class SerialLinkTest : public ::testing::Test {
     SerialLinkReset(&link);
   }
   void TearDown() override { SerialLinkClose(&link); }
-  bool Open(int32_t timeout) {
-    return OpenNamed(pty.device().c_str(), "9600", "8", "N", "1", timeout);
-  }
-  // Opens the link with the rows of the four setting texts.
-  bool OpenNamed(const char* name, const char* baud, const char* bits, const char* parity,
-                 const char* stop, int32_t timeout) {
-    return SerialLinkOpen(&link, name, FindSettingEntry(BaudRateTable, kBaudRateCount, baud),
+  // Opens the link on `name` (the pty's device by default) with the rows of the four
+  // setting texts.
+  bool Open(int32_t timeout, const char* name = nullptr, const char* baud = "9600",
+            const char* bits = "8", const char* parity = "N", const char* stop = "1") {
+    return SerialLinkOpen(&link, name ? name : pty.device().c_str(),
+                          FindSettingEntry(BaudRateTable, kBaudRateCount, baud),
                           FindSettingEntry(DataBitsTable, kDataBitsCount, bits),
                           FindSettingEntry(ParityTable, kParityCount, parity),
                           FindSettingEntry(StopBitsTable, kStopBitsCount, stop), timeout,
@@ -107,9 +107,8 @@ TEST_F(SerialLinkTest, CloseHandsOverTheWholeLinesThatArrivedBeforeIt) {
   collector.WaitFor(1);
   const std::string waiting = "third\nfourth\npart";
   ASSERT_TRUE(pty.Write(waiting));  // while the reader waits in the handler
-  for (int ms = 0; ms < 5000 && SerialPortWaitingCount(link.port) < waiting.size(); ++ms)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_EQ(SerialPortWaitingCount(link.port), waiting.size());
+  ASSERT_TRUE(PollUntil([&] { return SerialPortWaitingCount(link.port) == waiting.size(); }, 5000))
+      << SerialPortWaitingCount(link.port);
   ASSERT_EQ(SerialLinkClose(&link), 1);
   EXPECT_EQ(collector.WaitFor(0), (Lines{"first", "second", "third", "fourth"}));
   EXPECT_TRUE(link.thread == nullptr && link.port == kInvalidSerialPort) << "left reset";
@@ -154,7 +153,7 @@ TEST_F(SerialLinkTest, FailedOpensLeaveTheLinkResetAndThePortFree) {
 TEST_F(SerialLinkTest, AfterAHangUpTheSamePortNameIsOpenedAgainWithTheSameSettings) {
   TempPortsFolder ports;
   ASSERT_TRUE(ports.Link(4, pty.device()));
-  ASSERT_TRUE(OpenNamed("COM4:", "4800", "7", "O", "2", 20));
+  ASSERT_TRUE(Open(20, "COM4:", "4800", "7", "O", "2"));
   ASSERT_TRUE(pty.Write("one\ncut"));
   EXPECT_EQ(collector.WaitFor(1), (Lines{"one"}));
   pty.CloseMaster();  // unplugged while a line is half sent

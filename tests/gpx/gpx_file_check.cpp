@@ -2,19 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "tests/support/run_program.h"
 #include "tests/support/shared_data.h"
 
-std::vector<std::string> FileLines(const std::string& path) {
-  std::vector<std::string> lines;
-  std::ifstream in(path, std::ios::binary);
-  for (std::string line; std::getline(in, line);)
-    lines.push_back(line);
-  return lines;
+std::string ClimbingFixes(int from, int to) {
+  std::string log;
+  for (int i = from; i < to; ++i)
+    log += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + std::to_string(i) + ",M,,M,,*00\n";
+  return log;
+}
+
+std::string MaskedTimes(const std::string& path) {
+  std::string text;
+  ReadWholeFile(path, &text);
+  return std::regex_replace(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)"), "TIME");
 }
 
 std::vector<GpxWaypointText> ReadFinishedGpx(const std::string& path) {

@@ -8,8 +8,12 @@ struct GpxWaypointText {
   std::string lat, lon, ele, name;
 };
 
-// The lines of a text file, without their '\n'.
-std::vector<std::string> FileLines(const std::string& path);
+// GGA fixes numbered from..to-1, each a metre higher than the one before, so each is a
+// waypoint of its own.
+std::string ClimbingFixes(int from, int to);
+
+// A GPX file's text with its timestamps masked, as in the expected files.
+std::string MaskedTimes(const std::string& path);
 
 // Checks the whole layout of a finished file (header, complete waypoints numbered
 // from 0, bounds, closing tag, nothing after) and returns its waypoints; on a layout

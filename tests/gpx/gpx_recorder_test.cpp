@@ -9,7 +9,6 @@
 #include <array>
 #include <atomic>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,20 +17,12 @@
 #include "platform/text_convert.h"
 #include "tests/gpx/gpx_file_check.h"
 #include "tests/support/scoped_env.h"
-#include "tests/support/shared_data.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using Points = std::vector<std::array<double, 3>>;
 const Points kTrack = {{48.1173, 11.5167, 545.4}, {-33.5, -70.3, -12.5}, {10.25, 20.5, 0.0}};
-
-// The file with its timestamps masked, as in the expected files.
-std::string MaskedTimes(const std::string& path) {
-  std::string text;
-  ReadWholeFile(path, &text);
-  return std::regex_replace(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)"), "TIME");
-}
 
 // Each Open finishes the recording before; the last is killed before its close. Each
 // file is copied while it is still open: on disk a recording is finished at any moment,

@@ -18,21 +18,13 @@ const struct {
   const char* text;
   double value;
 } kNumbers[] = {
-    {"123519", 123519},
-    {"0", 0},
-    {" 42", 42},
-    {"+3.25", 3.25},
-    {"12.", 12},
-    {".", 0},
-    {".4", 4 * 0.1},
-    {"0.038", 38 * 0.1 * 0.1 * 0.1},
-    {"4807.038", 4807 + 38 * 0.1 * 0.1 * 0.1},
-    {"-12.5", -12.5},
-    {" -0.5", -0.5},
-    {"2147483647", 2147483647},
-    {"99999999999999", 2147483647},
-    {"-2147483648", -2147483648.0},
+    // clang-format off
+    {"123519", 123519}, {"0", 0}, {" 42", 42}, {"+3.25", 3.25}, {"12.", 12}, {".", 0},
+    {".4", 4 * 0.1}, {"0.038", 38 * 0.1 * 0.1 * 0.1}, {"4807.038", 4807 + 38 * 0.1 * 0.1 * 0.1},
+    {"-12.5", -12.5}, {" -0.5", -0.5}, {"2147483647", 2147483647},
+    {"99999999999999", 2147483647}, {"-2147483648", -2147483648.0},
     {"-99999999999999", -2147483648.0},
+    // clang-format on
 };
 
 const char* const kNotNumbers[] = {
@@ -40,15 +32,12 @@ const char* const kNotNumbers[] = {
     "1. ", "1 ",    "0x10", "1e5", "12.-5", "12.+5", "12. 5", "-1.-5",
 };
 
-TEST(ParseDecimal, Numbers) {
+TEST(ParseDecimal, NumbersAndNotNumbers) {
   for (const auto& row : kNumbers) {
     double value = -999.0;
     EXPECT_TRUE(ParseDecimal(row.text, &value)) << '"' << row.text << '"';
     EXPECT_EQ(value, row.value) << '"' << row.text << '"';
   }
-}
-
-TEST(ParseDecimal, NotNumbers) {
   double value = 0.0;
   for (const char* text : kNotNumbers)
     EXPECT_FALSE(ParseDecimal(text, &value)) << '"' << text << '"';
@@ -68,31 +57,27 @@ const struct {
   double northing;
   double easting;
 } kPoints[] = {
+    // clang-format off
     // Munich on WGS 84, International 1924 and Everest 1830.
     {48.1173, 11.516666666666667, 0, 5332.401245, 687.299593},
     {48.1173, 11.516666666666667, 5, 5332.505601, 687.308439},
     {48.1173, 11.516666666666667, 10, 5331.892360, 687.271372},
     // The equator, central meridians, the south.
-    {0, 0, 0, 0.0, 166.021557},
-    {0, 3, 0, 0.0, 500.0},
-    {-45, 3, 0, -4982.950400, 500.0},
+    {0, 0, 0, 0.0, 166.021557}, {0, 3, 0, 0.0, 500.0}, {-45, 3, 0, -4982.950400, 500.0},
     {-33.85, -70.3, 0, -3746.284546, 379.733264},
     // Either side of a zone boundary; west of Greenwich.
-    {45, 12.0, 0, 4987.329504, 263.553930},
-    {45, 11.999999, 0, 4987.329502, 736.445991},
+    {45, 12.0, 0, 4987.329504, 263.553930}, {45, 11.999999, 0, 4987.329502, 736.445991},
     {10, -0.5, 0, 1106.451278, 774.071014},
     // The date line and the poles.
-    {60, 180.0, 0, 6655.205484, 332.705153},
-    {90, 3, 0, 9997.964943, 500.0},
+    {60, 180.0, 0, 6655.205484, 332.705153}, {90, 3, 0, 9997.964943, 500.0},
     {-90, 3, 0, -9997.964943, 500.0},
     // The largest longitude a field can carry still has a zone.
     {10, 2147483647.0 / 60, 0, 1105.542090, 403.187006},
     // No ellipsoid, or no zone: NaN.
-    {48.1173, 11.516666666666667, -1, kNaN, kNaN},
-    {48.1173, 11.516666666666667, 11, kNaN, kNaN},
+    {48.1173, 11.516666666666667, -1, kNaN, kNaN}, {48.1173, 11.516666666666667, 11, kNaN, kNaN},
     {48.1173, 11.516666666666667, -2147483647 - 1, kNaN, kNaN},
-    {10, 1e300, 0, kNaN, kNaN},
-    {10, kNaN, 0, kNaN, kNaN},
+    {10, 1e300, 0, kNaN, kNaN}, {10, kNaN, 0, kNaN, kNaN},
+    // clang-format on
 };
 
 void ExpectKilometres(double actual, double expected) {
@@ -203,12 +188,9 @@ const Accepted kAccepted[] = {
 };
 // clang-format on
 
+// clang-format off
 const char* const kRejected[] = {
-    "",
-    "$G",
-    "$GPGGA",
-    "$GPGGA,",
-    "$GPGGA,123519",
+    "", "$G", "$GPGGA", "$GPGGA,", "$GPGGA,123519",
     "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,",
     "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A",
     "$GPGGB,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47",
@@ -226,21 +208,21 @@ const char* const kRejected[] = {
     "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4",
     "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,",
     "$GPGGA,123519,4807.038,N,01131.000,E,",
-    "$GPGGA,120001,4807.050,N,",
-    "$GPGGA,123519,",
+    "$GPGGA,120001,4807.050,N,", "$GPGGA,123519,",
     "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4\0,M,46.9,M,,*47",
     // Fifteen characters, in a field that is read or one that is not.
     "$GPGGA,123519,4807.0380000000,N,01131.000,E,1,08,0.9,545.4,",
     "$GPGGA,123519,4807.038,N,01131.000,E,1,123456789012345,0.9,545.4,",
     "$\xff\xfeGGA,\x80,\x81",
 };
+// clang-format on
 
 bool Decode(const char* sentence, int32_t ellipsoid, GgaFix* fix) {
   return DecodeGga(sentence, ellipsoid, &fix->time, &fix->latitude, &fix->longitude, &fix->altitude,
                    &fix->northing, &fix->easting) == 1;
 }
 
-TEST(DecodeGga, Accepted) {
+TEST(DecodeGga, AcceptedAndRejected) {
   for (const Accepted& row : kAccepted) {
     SCOPED_TRACE(row.sentence);
     GgaFix fix;
@@ -255,9 +237,6 @@ TEST(DecodeGga, Accepted) {
     EXPECT_NEAR(fix.northing, row.fix.northing, kKilometres);
     EXPECT_NEAR(fix.easting, row.fix.easting, kKilometres);
   }
-}
-
-TEST(DecodeGga, Rejected) {
   for (const char* sentence : kRejected) {
     GgaFix fix;
     EXPECT_FALSE(Decode(sentence, 0, &fix)) << sentence;

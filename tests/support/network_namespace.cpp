@@ -46,10 +46,6 @@ bool WriteFile(const char* path, const std::string& text) {
   return WriteAndClose(open(path, O_WRONLY | O_CLOEXEC), text);
 }
 
-sockaddr_in Loopback(uint16_t port) {
-  return {AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
-}
-
 // A private user, network and mount namespace with lo up and our resolv.conf.
 void EnterPrivateNetwork(int dns_timeout_s) {
   const uid_t uid = getuid();
@@ -79,7 +75,7 @@ void EnterPrivateNetwork(int dns_timeout_s) {
 
 // A listener whose one-place accept queue is taken: further SYNs are dropped.
 void HoldSilentPort(uint16_t port) {
-  const sockaddr_in address = Loopback(port);
+  const sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
   const auto* at = reinterpret_cast<const sockaddr*>(&address);
   const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   const int filler = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -126,7 +122,7 @@ int main(int argc, char** argv) {
   EnterPrivateNetwork(dns_timeout_s);
   // Bound before the program starts, so that its first query waits rather than fails.
   const int dns = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  const sockaddr_in server = Loopback(kDnsPort);
+  const sockaddr_in server{AF_INET, htons(kDnsPort), {htonl(INADDR_LOOPBACK)}, {}};
   if (bind(dns, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0)
     Skip("name server");
   if (silent_port > 0) HoldSilentPort(static_cast<uint16_t>(silent_port));

@@ -117,12 +117,12 @@ TEST(TavikDecode, PortsThatCannotBeOpenedAreNamedWithTheCauseAndNotListed) {
       {{decode, "--port", "COM3:"},
        "COM3: (" + held.device() + "): Busy. sleep (process " + std::to_string(holder.pid()) +
            ") holds the port."},
-      {as_user(for_group.device()), for_group.device() + ": Permission denied. Join the " +
-                                        "dialout group (sudo usermod -aG dialout $USER) and " +
-                                        "log in again."},
-      {as_user(for_owner.device()), for_owner.device() + ": Permission denied. The device's " +
-                                        "permissions (root:root 0600) do not let this user " +
-                                        "read and write it."},
+      {as_user(for_group.device()),
+       for_group.device() + ": Permission denied. Join the dialout group (sudo usermod -aG "
+                            "dialout $USER) and log in again."},
+      {as_user(for_owner.device()),
+       for_owner.device() + ": Permission denied. The device's permissions (root:root 0600) "
+                            "do not let this user read and write it."},
   };
   for (const auto& [argv, says] : cases) {
     const ProgramResult result = RunProgram(argv);
@@ -144,9 +144,7 @@ TEST(TavikDecode, OutputThatCannotBeWrittenEndsTheRunAndSaysWhy) {
   TempPortsFolder ports;
   const std::string log = ports.config_home() + "/climb.log",
                     gpx = ports.config_home() + "/track.gpx";
-  std::string fixes;
-  for (int i = 0; i < 3000; ++i)  // rows beyond what a pipe holds; each a waypoint
-    fixes += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9," + std::to_string(i) + ",\n";
+  const std::string fixes = ClimbingFixes(0, 3000);  // rows beyond what a pipe holds
   ASSERT_TRUE(WriteWholeFile(log, fixes));
   BackgroundProgram sim({BinPath("tavik-sim"), "--port", "COM7:", "--interval", "20"});
   ASSERT_TRUE(PollUntil([&] { return std::filesystem::exists(ports.folder() + "/COM7"); }, 10000));
@@ -157,14 +155,13 @@ TEST(TavikDecode, OutputThatCannotBeWrittenEndsTheRunAndSaysWhy) {
     const std::string& to;
     std::string said;
   } cases[] = {
-      {{log}, to_full, full},
-      {{"--readouts", log}, to_full, full},
-      {{"--list-ports"}, to_full, full},
-      {{"--help"}, to_full, full},
-      {{"--gpx", gpx, log}, to_head, ""},
-      {{"--all", "--gpx", gpx, "-"}, to_full, full},
+      // clang-format off
+      {{log}, to_full, full}, {{"--readouts", log}, to_full, full},
+      {{"--list-ports"}, to_full, full}, {{"--help"}, to_full, full},
+      {{"--gpx", gpx, log}, to_head, ""}, {{"--all", "--gpx", gpx, "-"}, to_full, full},
       {{"--port", "COM7:", "--gpx", gpx}, to_head, ""},
       {{"--port", "COM7:", "--readouts", "--gpx", gpx}, to_full, full},
+      // clang-format on
   };
   for (const auto& c : cases) {
     std::vector<std::string> argv{"/usr/bin/timeout", "20", "/bin/bash", "-c"};
