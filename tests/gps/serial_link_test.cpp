@@ -138,7 +138,7 @@ TEST_F(SerialLinkTest, FailedOpensLeaveTheLinkResetAndThePortFree) {
     EXPECT_TRUE(link.thread == nullptr && link.port == kInvalidSerialPort) << "left reset";
     EXPECT_EQ(link.device, pty.device()) << "the device tried is kept to explain the failure";
   }
-  EXPECT_FALSE(OpenNamed("GPS1:", "9600", "8", "N", "1", 100));
+  EXPECT_FALSE(Open(100, "GPS1:"));
   EXPECT_STREQ(link.device, "") << "a name that leads nowhere tried no device";
   // A wide name cut at 31 characters would be another device; a lone surrogate no text.
   const std::u16string name(pty.device().begin(), pty.device().end());
