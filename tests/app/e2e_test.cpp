@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -91,38 +92,57 @@ std::vector<std::string> LastReadouts(const std::string& capture) {
   return fields;
 }
 
+// Configuration and runtime folders of the test's own; for the X cases a desktop session
+// on an X server of its own, tavik-sim replaying a receiver's capture on COM1: once tavik
+// opens it, and what tavik-decode shows last for that capture.
+class EndToEnd : public testing::Test {
+ protected:
+  // Skips the test unless each of `tools` is there; check IsSkipped() afterwards.
+  void StartSession(std::initializer_list<const char*> tools) {
+    for (const char* tool : tools)
+      if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
+    readouts = LastReadouts(capture);
+    ASSERT_EQ(readouts.size(), 6u);
+    xvfb = std::make_unique<BackgroundProgram>(std::vector<std::string>{
+        "/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    ASSERT_TRUE(
+        PollUntil([&] { return xvfb->OutputSoFar().find('\n') != std::string::npos; }, 20000));
+    const std::string output = xvfb->OutputSoFar();
+    session = OwnSession(home, runtime, ":" + output.substr(0, output.find('\n')), "");
+    sim = std::make_unique<BackgroundProgram>(
+        std::vector<std::string>{BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture,
+                                 "--interval", "20", "--wait"});
+    ASSERT_TRUE(
+        PollUntil([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10000));
+  }
+
+  const std::string capture = DataPath("nmea/telit-pls83-w.log");
+  TempDir home, runtime;  // made for the user alone, as a runtime folder must be
+  std::vector<std::string> readouts;
+  std::unique_ptr<BackgroundProgram> xvfb;
+  std::deque<ScopedEnv> session;
+  std::unique_ptr<BackgroundProgram> sim;
+};
+
 // One recording through the window, with the menu from a press and from the keyboard;
 // on a German desktop (which writes decimal commas) the read-outs show, letter for
 // letter, what tavik-decode shows (with the German "O" for an eastern longitude); when
 // the X server dies under it tavik ends the Yes way (file finished, configuration
 // saved), and started again without it says in one line what it needs.
-TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
-  for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/xclip"})
-    if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
-  const std::string capture = DataPath("nmea/telit-pls83-w.log");
-  TempDir home, runtime, files;
+TEST_F(EndToEnd, RecordACaptureUntilTheXServerDies) {
+  StartSession({"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/xclip"});
+  if (IsSkipped() || HasFatalFailure()) return;
+  TempDir files;
   const std::string expected_gpx = files.File("from-file.gpx"), track = files.File("live.gpx");
   ASSERT_EQ(RunProgram({BinPath("tavik-decode"), "--gpx", expected_gpx, capture}).exit_status, 0);
   const auto expected = Waypoints(expected_gpx);
-  auto readouts = LastReadouts(capture);
-  ASSERT_EQ(readouts.size(), 6u);
   // A German desktop: decimal points stay points, and east is "O".
   const locale_t de = newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0));
   if (de == static_cast<locale_t>(0))
     GTEST_SKIP() << "needs the de_DE.UTF-8 locale (scripts/deps.sh makes it)";
   freelocale(de);
   readouts[3].back() = 'O';
-
-  BackgroundProgram xvfb(
-      {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-  ASSERT_TRUE(PollUntil([&] { return xvfb.OutputSoFar().find('\n') != std::string::npos; }, 20000));
-  const std::string output = xvfb.OutputSoFar();
-  const auto session = OwnSession(home, runtime, ":" + output.substr(0, output.find('\n')), "");
   const ScopedEnv language("LC_ALL", "de_DE.UTF-8");
-  BackgroundProgram sim(
-      {BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture, "--interval", "20", "--wait"});
-  ASSERT_TRUE(
-      PollUntil([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10000));
   BackgroundProgram tavik({BinPath("tavik")});
   const std::string window = FindWindow("^GPS$");
   ASSERT_FALSE(window.empty()) << "the main window appears";
@@ -180,7 +200,7 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
       30000));
   EXPECT_EQ(shown, readouts);
 
-  xvfb.Finish(SIGKILL, 5000);
+  xvfb->Finish(SIGKILL, 5000);
   const ProgramResult ended = tavik.Finish(0, 20000);
   EXPECT_EQ(ended.signal, 0) << "tavik ends by itself: " << ended.err;
   EXPECT_EQ(Waypoints(track), expected);
@@ -196,28 +216,15 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
 // A screen reader finds the window as the frame "GPS" and reads each read-out by its
 // name, letter for letter what tavik-decode shows, and the state line beside them; the
 // accessibility bus ends with the desktop session.
-TEST(EndToEnd, AScreenReaderReadsTheReadOutsByName) {
-  for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/dbus-run-session",
-                           "/usr/libexec/at-spi-bus-launcher"})
-    if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
+TEST_F(EndToEnd, AScreenReaderReadsTheReadOutsByName) {
+  StartSession({"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/dbus-run-session",
+                "/usr/libexec/at-spi-bus-launcher"});
+  if (IsSkipped() || HasFatalFailure()) return;
   if (RunProgram({"/usr/bin/python3", "-c", "import pyatspi"}).exit_status != 0)
     GTEST_SKIP() << "needs python3-pyatspi";
-  const std::string capture = DataPath("nmea/telit-pls83-w.log");
-  const auto readouts = LastReadouts(capture);
-  ASSERT_EQ(readouts.size(), 6u);
   std::string expected;
   for (const std::string& text : readouts)
     expected += (expected.empty() ? "" : "\t") + text;
-  TempDir home, runtime;
-  BackgroundProgram xvfb(
-      {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-  ASSERT_TRUE(PollUntil([&] { return xvfb.OutputSoFar().find('\n') != std::string::npos; }, 20000));
-  const std::string output = xvfb.OutputSoFar();
-  const auto session = OwnSession(home, runtime, ":" + output.substr(0, output.find('\n')), "");
-  BackgroundProgram sim(
-      {BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture, "--interval", "20", "--wait"});
-  ASSERT_TRUE(
-      PollUntil([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10000));
 
   const ProgramResult read =
       RunProgram({"/usr/bin/dbus-run-session", "--", "/usr/bin/python3",
@@ -245,10 +252,9 @@ TEST(EndToEnd, AScreenReaderReadsTheReadOutsByName) {
 
 // On Wayland the window comes up natively, with no X server at all; a second start only
 // brings the first forward, and the first saves its configuration when ended.
-TEST(EndToEnd, OnWaylandTheWindowComesUpNativelyOncePerUser) {
+TEST_F(EndToEnd, OnWaylandTheWindowComesUpNativelyOncePerUser) {
   if (access("/usr/bin/weston", X_OK) != 0) GTEST_SKIP() << "needs weston";
-  TempDir home, runtime;  // made for the user alone, as a runtime folder must be
-  const auto session = OwnSession(home, runtime, "", "tavik-test");
+  session = OwnSession(home, runtime, "", "tavik-test");
   BackgroundProgram weston({"/usr/bin/weston", "--backend=headless-backend.so",
                             "--socket=tavik-test", "--idle-time=0", "--debug"});
   ASSERT_TRUE(
