@@ -10,9 +10,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
-#include <QStyleOptionComboBox>
-#include <cstdlib>
 
 #include "app/widgets/template_builder.h"
 #include "app/widgets/window_messages.h"

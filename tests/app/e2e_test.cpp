@@ -81,17 +81,6 @@ std::vector<std::string> Waypoints(const std::string& path) {
   return texts;
 }
 
-// The read-outs tavik-decode shows last for a capture, split at its tabs.
-std::vector<std::string> LastReadouts(const std::string& capture) {
-  const std::string out = RunProgram({BinPath("tavik-decode"), "--readouts", capture}).out;
-  std::string last = out.substr(out.rfind('\n', out.size() - 2) + 1), field;
-  last.pop_back();
-  std::vector<std::string> fields;
-  for (std::istringstream in(last.substr(last.find('\t') + 1)); std::getline(in, field, '\t');)
-    fields.push_back(field);
-  return fields;
-}
-
 // Configuration and runtime folders of the test's own; for the X cases a desktop session
 // on an X server of its own, tavik-sim replaying a receiver's capture on COM1: once tavik
 // opens it, and what tavik-decode shows last for that capture.
@@ -101,7 +90,12 @@ class EndToEnd : public testing::Test {
   void StartSession(std::initializer_list<const char*> tools) {
     for (const char* tool : tools)
       if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
-    readouts = LastReadouts(capture);
+    const std::string out = RunProgram({BinPath("tavik-decode"), "--readouts", capture}).out;
+    const std::string last = out.substr(out.rfind('\n', out.size() - 2) + 1);
+    readouts_text = last.substr(last.find('\t') + 1, last.size() - last.find('\t') - 2);
+    std::string field;
+    for (std::istringstream in(readouts_text); std::getline(in, field, '\t');)
+      readouts.push_back(field);
     ASSERT_EQ(readouts.size(), 6u);
     xvfb = std::make_unique<BackgroundProgram>(std::vector<std::string>{
         "/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
@@ -117,8 +111,9 @@ class EndToEnd : public testing::Test {
   }
 
   const std::string capture = DataPath("nmea/telit-pls83-w.log");
-  TempDir home, runtime;  // made for the user alone, as a runtime folder must be
-  std::vector<std::string> readouts;
+  TempDir home, runtime;              // made for the user alone, as a runtime folder must be
+  std::vector<std::string> readouts;  // what tavik-decode shows last for the capture
+  std::string readouts_text;          // the same, separated by tabs
   std::unique_ptr<BackgroundProgram> xvfb;
   std::deque<ScopedEnv> session;
   std::unique_ptr<BackgroundProgram> sim;
@@ -222,13 +217,9 @@ TEST_F(EndToEnd, AScreenReaderReadsTheReadOutsByName) {
   if (IsSkipped() || HasFatalFailure()) return;
   if (RunProgram({"/usr/bin/python3", "-c", "import pyatspi"}).exit_status != 0)
     GTEST_SKIP() << "needs python3-pyatspi";
-  std::string expected;
-  for (const std::string& text : readouts)
-    expected += (expected.empty() ? "" : "\t") + text;
-
-  const ProgramResult read =
-      RunProgram({"/usr/bin/dbus-run-session", "--", "/usr/bin/python3",
-                  TAVIK_SOURCE_DIR "/tests/app/readouts_atspi.py", BinPath("tavik"), expected});
+  const ProgramResult read = RunProgram({"/usr/bin/dbus-run-session", "--", "/usr/bin/python3",
+                                         TAVIK_SOURCE_DIR "/tests/app/readouts_atspi.py",
+                                         BinPath("tavik"), readouts_text});
   ASSERT_EQ(read.exit_status, 0) << read.err;
   std::vector<std::string> shown;
   std::string status, line;
