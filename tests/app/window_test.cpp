@@ -24,6 +24,7 @@
 #include "app/widgets/window_messages.h"
 #include "tests/app/app_fixture.h"
 #include "tests/gpx/gpx_file_check.h"
+#include "tests/support/background_program.h"
 #include "tests/support/run_program.h"
 #include "tests/support/shared_data.h"
 
@@ -54,13 +55,9 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
   };
   // Does `act` now and every half second until the title matches `title`.
   const auto act_until = [&](const std::function<void()>& act, const QString& title) {
-    for (int waited = 0; waited < 15000; waited += 500) {
-      act();
-      if (WaitUntil([&] { return window_->windowTitle().contains(QRegularExpression(title)); },
-                    500))
-        return true;
-    }
-    return false;
+    const QRegularExpression wanted(title);
+    return PollUntil([&] { return window_->windowTitle().contains(wanted); }, 15000,
+                     [&] { act(), Pause(450); });
   };
   EXPECT_EQ(EnabledMenuCommands(), kInitialMenu);
   // Until the first fix a hint, drawn as a placeholder, says how to reach the menu.
@@ -112,9 +109,9 @@ TEST_F(AppWindowTest, ASessionFromStartToQuit) {
 
   // The first recording is proposed in the documents folder, named by the time.
   QString proposed;
-  const auto proposed_in = [&](const std::string& folder) {
+  const auto proposed_in = [&](const std::string& in) {
     return proposed.contains(
-        QRegularExpression('^' + QRegularExpression::escape(QString::fromStdString(folder)) +
+        QRegularExpression('^' + QRegularExpression::escape(QString::fromStdString(in)) +
                            "/tavik-\\d{4}-\\d\\d-\\d\\d-\\d{4}\\.gpx$"));
   };
   const std::string documents = files_.File("Documents");
@@ -206,9 +203,6 @@ TEST_F(AppWindowTest, EveryWindowOpensWhollyOnThisScreen) {
         << what << " at " << at.x() << "," << at.y() << " " << at.width() << "x" << at.height()
         << " on " << screen.width() << "x" << screen.height();
   };
-  const auto finger_sized = [](const QWidget* control, const std::string& what) {
-    EXPECT_GE(control->height(), kTouchTargetPixels) << what;
-  };
   // Each control `window` shows: inside it when `placed`; its texts whole (a read-out's
   // widest, measured with its own font inside its frame); buttons and lists named and
   // finger-sized.
@@ -238,7 +232,7 @@ TEST_F(AppWindowTest, EveryWindowOpensWhollyOnThisScreen) {
       } else if (qobject_cast<const QPushButton*>(control) ||
                  qobject_cast<const QComboBox*>(control)) {
         EXPECT_FALSE(control->accessibleName().isEmpty()) << what;
-        finger_sized(control, what);
+        EXPECT_GE(control->height(), kTouchTargetPixels) << what;
       }
       if (const auto* button = qobject_cast<const QPushButton*>(control)) {
         EXPECT_GE(button->width(), button->sizeHint().width()) << what;
@@ -338,7 +332,8 @@ TEST_F(AppWindowTest, EveryWindowOpensWhollyOnThisScreen) {
       const std::string what = modal->metaObject()->className();
       on_screen(modal, what);
       for (const QPushButton* button : modal->findChildren<QPushButton*>())
-        if (button->isVisible()) finger_sized(button, what + " " + button->text().toStdString());
+        EXPECT_TRUE(button->isHidden() || button->height() >= kTouchTargetPixels)
+            << what << " " << button->text().toStdString();
       QMetaObject::invokeMethod(modal, "reject");
     });
     Command(command);
