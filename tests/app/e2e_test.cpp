@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <memory>
 #include <sstream>
-#include <thread>
 
 #include "tests/gpx/gpx_file_check.h"
 #include "tests/support/background_program.h"
@@ -19,8 +18,6 @@
 #include "tests/support/shared_data.h"
 
 namespace {
-
-using namespace std::chrono_literals;
 
 ProgramResult Xdotool(const std::vector<std::string>& args) {
   std::vector<std::string> argv{"/usr/bin/timeout", "20", "/usr/bin/xdotool"};
@@ -156,19 +153,13 @@ TEST_F(EndToEnd, RecordACaptureUntilTheXServerDies) {
     EXPECT_NE(properties.find(std::string("Icon (") + size + "):"), std::string::npos) << size;
 
   // Record to &GPX from the menu a press opens, before Start: the replay waits for the port.
-  Xdotool({"mousemove", "--window", window, "3", "3", "click", "1"});
-  std::this_thread::sleep_for(300ms);
-  Xdotool({"key", "g"});
+  Xdotool({"mousemove", "--window", window, "3", "3", "click", "1", "sleep", "0.3", "key", "g"});
   const std::string dialog = FindWindow("^(Save|Speichern)");
   ASSERT_FALSE(dialog.empty()) << "the save-file dialog appears";
-  Xdotool({"windowfocus", "--sync", dialog});
-  Xdotool({"type", "--delay", "5", track});
-  Xdotool({"key", "Return"});
-  std::this_thread::sleep_for(500ms);
-  Xdotool({"windowfocus", "--sync", window});  // without a mouse: Shift+F10 opens the menu
-  Xdotool({"key", "shift+F10"});
-  std::this_thread::sleep_for(300ms);
-  Xdotool({"key", "s"});  // &Start
+  Xdotool({"windowfocus", "--sync", dialog, "type", "--delay", "5", track});
+  // Then without a mouse: Shift+F10 opens the menu, and &Start.
+  Xdotool({"key", "Return", "sleep", "0.5", "windowfocus", "--sync", window, "key", "shift+F10",
+           "sleep", "0.3", "key", "s"});
   EXPECT_TRUE(PollUntil(  // each waypoint reaches the file as it comes
       [&] {
         std::string gpx;
