@@ -106,18 +106,10 @@ QString AppWindowTest::State() const {
   return window_->findChild<QLabel*>(QStringLiteral("state"))->accessibleDescription();
 }
 
-bool AppWindowTest::HintShows() const {
-  return !window_->findChild<QLabel*>(QStringLiteral("hint"))->isHidden();
-}
-
 QList<int> AppWindowTest::EnabledMenuCommands() {
   QList<int> enabled;
   std::unique_ptr<QMenu> menu(BuildContextMenu(app_.module, app_.menu_state, window_.get()));
   for (QAction* action : menu->actions())
     if (action->isEnabled()) enabled.append(action->data().toInt());
   return enabled;
-}
-
-void AppWindowTest::Command(uint32_t id) {
-  window_->RunWindowCommand(id);
 }

@@ -18,6 +18,9 @@
 
 // Processes events until `done` holds or `timeout_ms` passes; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeout_ms = 5000);
+inline void Pause(int ms) {
+  WaitUntil([] { return false; }, ms);
+}  // the event loop runs on
 // Runs `act` on the next modal widget once it shows, from within its own event loop,
 // as a person at the screen would.
 void WhenShown(std::function<void(QWidget*)> act);
@@ -67,15 +70,18 @@ class AppWindowTest : public testing::Test {
   QString Readout(int id) const;
   // What the state line says, its parts joined by " \u00b7 ", as screen readers get it.
   QString State() const;
-  bool HintShows() const;
   QList<int> EnabledMenuCommands();  // of the context menu as it now pops up
-  void Command(uint32_t id);         // as a chosen menu item delivers it
+  void Command(uint32_t id) { window_->RunWindowCommand(id); }  // as a menu item delivers it
 
   TempPortsFolder ports_;
   TempDir files_;
   AppState app_;
   std::unique_ptr<ObservedMainWindow> window_;
 };
+
+// The menu's commands before Start (Start, Configure, Display off, Record, Exit) and
+// while a link is open (Stop for Start).
+const QList<int> kInitialMenu{603, 605, 606, 607, 610}, kStartedMenu{604, 605, 606, 607, 610};
 
 // GGA sentences of a receiver walking north-east; `second` counts from 12:35:19.
 std::string GgaLine(int second);

@@ -40,7 +40,7 @@ class StandInDesktop : public BackgroundProgram {
 
 // The X server's time without input after the event loop ran for `ms`.
 long IdleAfterRunning(int ms) {
-  WaitUntil([] { return false; }, ms);
+  Pause(ms);
   return std::atol(RunProgram({"/usr/bin/xprintidle"}).out.c_str());
 }
 
@@ -79,7 +79,7 @@ TEST_F(AppWindowTest, KeepAwakeAndDisplayOffThroughWhatTheDesktopOffers) {
     desktop.reset();  // an inhibition ends with its service
     desktop = std::make_unique<StandInDesktop>(c.offered);
     EXPECT_TRUE(WaitUntil([&] { return desktop->Events() == c.asked; }));
-    WaitUntil([] { return false; }, 1200);  // the first tick; what was idle before counts not
+    Pause(1200);  // the first tick; what was idle before counts not
     if (c.asked.isEmpty() && on_x11) {
       EXPECT_LT(IdleAfterRunning(2000), 1500);
     }
@@ -90,7 +90,7 @@ TEST_F(AppWindowTest, KeepAwakeAndDisplayOffThroughWhatTheDesktopOffers) {
     int unavailable = 0;
     AskSessionToSwitchDisplayOff([&] { ++unavailable; });
     EXPECT_TRUE(WaitUntil([&] { return desktop->Events() == held + c.display_off; }));
-    WaitUntil([] { return false; }, 300);
+    Pause(300);
     EXPECT_EQ(unavailable, c.unavailable);
     AskStandIn("UserBecomesActive");
     EXPECT_TRUE(

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <sstream>
-#include <thread>
 
 #include "tests/gpx/gpx_file_check.h"
 #include "tests/support/background_program.h"
@@ -18,8 +18,6 @@
 #include "tests/support/shared_data.h"
 
 namespace {
-
-using namespace std::chrono_literals;
 
 ProgramResult Xdotool(const std::vector<std::string>& args) {
   std::vector<std::string> argv{"/usr/bin/timeout", "20", "/usr/bin/xdotool"};
@@ -80,49 +78,63 @@ std::vector<std::string> Waypoints(const std::string& path) {
   return texts;
 }
 
-// The read-outs tavik-decode shows last for a capture, split at its tabs.
-std::vector<std::string> LastReadouts(const std::string& capture) {
-  const std::string out = RunProgram({BinPath("tavik-decode"), "--readouts", capture}).out;
-  std::string last = out.substr(out.rfind('\n', out.size() - 2) + 1), field;
-  last.pop_back();
-  std::vector<std::string> fields;
-  for (std::istringstream in(last.substr(last.find('\t') + 1)); std::getline(in, field, '\t');)
-    fields.push_back(field);
-  return fields;
-}
+// Configuration and runtime folders of the test's own; for the X cases a desktop session
+// on an X server of its own, tavik-sim replaying a receiver's capture on COM1: once tavik
+// opens it, and what tavik-decode shows last for that capture.
+class EndToEnd : public testing::Test {
+ protected:
+  // Skips the test unless each of `tools` is there; check IsSkipped() afterwards.
+  void StartSession(std::initializer_list<const char*> tools) {
+    for (const char* tool : tools)
+      if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
+    const std::string out = RunProgram({BinPath("tavik-decode"), "--readouts", capture}).out;
+    const std::string last = out.substr(out.rfind('\n', out.size() - 2) + 1);
+    readouts_text = last.substr(last.find('\t') + 1, last.size() - last.find('\t') - 2);
+    std::string field;
+    for (std::istringstream in(readouts_text); std::getline(in, field, '\t');)
+      readouts.push_back(field);
+    ASSERT_EQ(readouts.size(), 6u);
+    xvfb = std::make_unique<BackgroundProgram>(std::vector<std::string>{
+        "/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    ASSERT_TRUE(
+        PollUntil([&] { return xvfb->OutputSoFar().find('\n') != std::string::npos; }, 20000));
+    const std::string output = xvfb->OutputSoFar();
+    session = OwnSession(home, runtime, ":" + output.substr(0, output.find('\n')), "");
+    sim = std::make_unique<BackgroundProgram>(
+        std::vector<std::string>{BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture,
+                                 "--interval", "20", "--wait"});
+    ASSERT_TRUE(
+        PollUntil([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10000));
+  }
+
+  const std::string capture = DataPath("nmea/telit-pls83-w.log");
+  TempDir home, runtime;              // made for the user alone, as a runtime folder must be
+  std::vector<std::string> readouts;  // what tavik-decode shows last for the capture
+  std::string readouts_text;          // the same, separated by tabs
+  std::unique_ptr<BackgroundProgram> xvfb;
+  std::deque<ScopedEnv> session;
+  std::unique_ptr<BackgroundProgram> sim;
+};
 
 // One recording through the window, with the menu from a press and from the keyboard;
 // on a German desktop (which writes decimal commas) the read-outs show, letter for
 // letter, what tavik-decode shows (with the German "O" for an eastern longitude); when
 // the X server dies under it tavik ends the Yes way (file finished, configuration
 // saved), and started again without it says in one line what it needs.
-TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
-  for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/xclip"})
-    if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
-  const std::string capture = DataPath("nmea/telit-pls83-w.log");
-  TempDir home, runtime, files;
+TEST_F(EndToEnd, RecordACaptureUntilTheXServerDies) {
+  StartSession({"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/xclip"});
+  if (IsSkipped() || HasFatalFailure()) return;
+  TempDir files;
   const std::string expected_gpx = files.File("from-file.gpx"), track = files.File("live.gpx");
   ASSERT_EQ(RunProgram({BinPath("tavik-decode"), "--gpx", expected_gpx, capture}).exit_status, 0);
   const auto expected = Waypoints(expected_gpx);
-  auto readouts = LastReadouts(capture);
-  ASSERT_EQ(readouts.size(), 6u);
   // A German desktop: decimal points stay points, and east is "O".
   const locale_t de = newlocale(LC_ALL_MASK, "de_DE.UTF-8", static_cast<locale_t>(0));
   if (de == static_cast<locale_t>(0))
     GTEST_SKIP() << "needs the de_DE.UTF-8 locale (scripts/deps.sh makes it)";
   freelocale(de);
   readouts[3].back() = 'O';
-
-  BackgroundProgram xvfb(
-      {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-  ASSERT_TRUE(PollUntil([&] { return xvfb.OutputSoFar().find('\n') != std::string::npos; }, 20000));
-  const std::string output = xvfb.OutputSoFar();
-  const auto session = OwnSession(home, runtime, ":" + output.substr(0, output.find('\n')), "");
   const ScopedEnv language("LC_ALL", "de_DE.UTF-8");
-  BackgroundProgram sim(
-      {BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture, "--interval", "20", "--wait"});
-  ASSERT_TRUE(
-      PollUntil([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10000));
   BackgroundProgram tavik({BinPath("tavik")});
   const std::string window = FindWindow("^GPS$");
   ASSERT_FALSE(window.empty()) << "the main window appears";
@@ -141,19 +153,13 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
     EXPECT_NE(properties.find(std::string("Icon (") + size + "):"), std::string::npos) << size;
 
   // Record to &GPX from the menu a press opens, before Start: the replay waits for the port.
-  Xdotool({"mousemove", "--window", window, "3", "3", "click", "1"});
-  std::this_thread::sleep_for(300ms);
-  Xdotool({"key", "g"});
+  Xdotool({"mousemove", "--window", window, "3", "3", "click", "1", "sleep", "0.3", "key", "g"});
   const std::string dialog = FindWindow("^(Save|Speichern)");
   ASSERT_FALSE(dialog.empty()) << "the save-file dialog appears";
-  Xdotool({"windowfocus", "--sync", dialog});
-  Xdotool({"type", "--delay", "5", track});
-  Xdotool({"key", "Return"});
-  std::this_thread::sleep_for(500ms);
-  Xdotool({"windowfocus", "--sync", window});  // without a mouse: Shift+F10 opens the menu
-  Xdotool({"key", "shift+F10"});
-  std::this_thread::sleep_for(300ms);
-  Xdotool({"key", "s"});  // &Start
+  Xdotool({"windowfocus", "--sync", dialog, "type", "--delay", "5", track});
+  // Then without a mouse: Shift+F10 opens the menu, and &Start.
+  Xdotool({"key", "Return", "sleep", "0.5", "windowfocus", "--sync", window, "key", "shift+F10",
+           "sleep", "0.3", "key", "s"});
   EXPECT_TRUE(PollUntil(  // each waypoint reaches the file as it comes
       [&] {
         std::string gpx;
@@ -180,7 +186,7 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
       30000));
   EXPECT_EQ(shown, readouts);
 
-  xvfb.Finish(SIGKILL, 5000);
+  xvfb->Finish(SIGKILL, 5000);
   const ProgramResult ended = tavik.Finish(0, 20000);
   EXPECT_EQ(ended.signal, 0) << "tavik ends by itself: " << ended.err;
   EXPECT_EQ(Waypoints(track), expected);
@@ -196,32 +202,15 @@ TEST(EndToEnd, RecordACaptureUntilTheXServerDies) {
 // A screen reader finds the window as the frame "GPS" and reads each read-out by its
 // name, letter for letter what tavik-decode shows, and the state line beside them; the
 // accessibility bus ends with the desktop session.
-TEST(EndToEnd, AScreenReaderReadsTheReadOutsByName) {
-  for (const char* tool : {"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/dbus-run-session",
-                           "/usr/libexec/at-spi-bus-launcher"})
-    if (access(tool, X_OK) != 0) GTEST_SKIP() << "needs " << tool;
+TEST_F(EndToEnd, AScreenReaderReadsTheReadOutsByName) {
+  StartSession({"/usr/bin/Xvfb", "/usr/bin/xdotool", "/usr/bin/dbus-run-session",
+                "/usr/libexec/at-spi-bus-launcher"});
+  if (IsSkipped() || HasFatalFailure()) return;
   if (RunProgram({"/usr/bin/python3", "-c", "import pyatspi"}).exit_status != 0)
     GTEST_SKIP() << "needs python3-pyatspi";
-  const std::string capture = DataPath("nmea/telit-pls83-w.log");
-  const auto readouts = LastReadouts(capture);
-  ASSERT_EQ(readouts.size(), 6u);
-  std::string expected;
-  for (const std::string& text : readouts)
-    expected += (expected.empty() ? "" : "\t") + text;
-  TempDir home, runtime;
-  BackgroundProgram xvfb(
-      {"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-  ASSERT_TRUE(PollUntil([&] { return xvfb.OutputSoFar().find('\n') != std::string::npos; }, 20000));
-  const std::string output = xvfb.OutputSoFar();
-  const auto session = OwnSession(home, runtime, ":" + output.substr(0, output.find('\n')), "");
-  BackgroundProgram sim(
-      {BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture, "--interval", "20", "--wait"});
-  ASSERT_TRUE(
-      PollUntil([&] { return std::filesystem::exists(home.File("tavik/ports/COM1")); }, 10000));
-
-  const ProgramResult read =
-      RunProgram({"/usr/bin/dbus-run-session", "--", "/usr/bin/python3",
-                  TAVIK_SOURCE_DIR "/tests/app/readouts_atspi.py", BinPath("tavik"), expected});
+  const ProgramResult read = RunProgram({"/usr/bin/dbus-run-session", "--", "/usr/bin/python3",
+                                         TAVIK_SOURCE_DIR "/tests/app/readouts_atspi.py",
+                                         BinPath("tavik"), readouts_text});
   ASSERT_EQ(read.exit_status, 0) << read.err;
   std::vector<std::string> shown;
   std::string status, line;
@@ -245,10 +234,9 @@ TEST(EndToEnd, AScreenReaderReadsTheReadOutsByName) {
 
 // On Wayland the window comes up natively, with no X server at all; a second start only
 // brings the first forward, and the first saves its configuration when ended.
-TEST(EndToEnd, OnWaylandTheWindowComesUpNativelyOncePerUser) {
+TEST_F(EndToEnd, OnWaylandTheWindowComesUpNativelyOncePerUser) {
   if (access("/usr/bin/weston", X_OK) != 0) GTEST_SKIP() << "needs weston";
-  TempDir home, runtime;  // made for the user alone, as a runtime folder must be
-  const auto session = OwnSession(home, runtime, "", "tavik-test");
+  session = OwnSession(home, runtime, "", "tavik-test");
   BackgroundProgram weston({"/usr/bin/weston", "--backend=headless-backend.so",
                             "--socket=tavik-test", "--idle-time=0", "--debug"});
   ASSERT_TRUE(

@@ -54,12 +54,9 @@ def main():
             time.sleep(0.05)
         if frame is None:
             sys.exit('no frame "GPS" of tavik on the accessibility bus')
-        xdotool = ['timeout', '20', 'xdotool']
-        window = subprocess.run(xdotool + ['search', '--sync', '--onlyvisible', '--name', '^GPS$'],
-                                capture_output=True, text=True, check=False).stdout.split('\n')[0]
-        for keys in (['windowfocus', '--sync', window, 'key', 'shift+F10'], ['key', 's']):
-            subprocess.run(xdotool + keys, check=False)
-            time.sleep(0.3)
+        subprocess.run(['timeout', '20', 'xdotool', 'search', '--sync', '--onlyvisible', '--name',
+                        '^GPS$', 'windowfocus', '--sync', 'key', 'shift+F10', 'sleep', '0.3',
+                        'key', 's', 'sleep', '0.3'], check=False)
         deadline = time.monotonic() + 30
         while True:
             found = named(frame, {})
