@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <regex>
 #include <sstream>
 
@@ -16,9 +18,18 @@ std::string ClimbingFixes(int from, int to) {
 }
 
 std::string MaskedTimes(const std::string& path) {
-  std::string text;
+  std::string text, masked;
   ReadWholeFile(path, &text);
-  return std::regex_replace(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)"), "TIME");
+  static const std::regex stamp(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)");
+  auto rest = text.cbegin();
+  for (std::sregex_iterator it(text.begin(), text.end(), stamp), end; it != end; ++it) {
+    tm fields{};
+    strptime(it->str().c_str(), "%Y-%m-%dT%H:%M:%SZ", &fields);
+    const bool now = std::llabs(timegm(&fields) - time(nullptr)) <= kNowSeconds;
+    masked.append(rest, (*it)[0].first).append(now ? "TIME" : it->str());
+    rest = (*it)[0].second;
+  }
+  return masked.append(rest, text.cend());
 }
 
 std::vector<GpxWaypointText> ReadFinishedGpx(const std::string& path) {
