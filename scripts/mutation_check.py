@@ -62,6 +62,10 @@ class Fault:
         return self.spellings[0][0].split("/")[0]
 
 
+def folder_of(path):
+    return path.split("/")[0]
+
+
 def read_faults(path):
     """The faults of the list, in order: "@@ id path [tag]..." starts a spelling of a
     fault, then pairs of "- old" / "+ new" lines; a line that starts with neither
@@ -230,7 +234,7 @@ def check(faults, tree, save):
         subprocess.run(["cmake", "-S", tree, "-B", build.dir, *build.options],
                        env=build.env, check=True, stdout=subprocess.DEVNULL)
         build.read_tests()
-        dirs = sorted({d for fault in used for d in test_dirs_of(fault.folder)})
+        dirs = sorted({d for fault in used for d in test_dirs_of(folder_of(faulty[fault.id][0]))})
         programs = build.programs(dirs)
         print(f"{build.name}: building {len(programs)} test programs", flush=True)
         if not build.compile(programs):
@@ -251,8 +255,9 @@ def check(faults, tree, save):
     for number, fault in enumerate(faults, 1):
         start = time.monotonic()
         print(f"[{number:2}/{len(faults)}] {fault.id:34} ", end="", flush=True)
-        record = {"id": fault.id, "folder": fault.folder, "tsan": "tsan" in fault.tags,
-                  "detail": ""}
+        # A fault counts in the folder of the file it applies to, as spelled for this revision.
+        folder = folder_of(faulty[fault.id][0]) if faulty[fault.id] else fault.folder
+        record = {"id": fault.id, "folder": folder, "tsan": "tsan" in fault.tags, "detail": ""}
         if faulty[fault.id] is None:
             record["result"] = "not applied"
         else:
@@ -272,7 +277,7 @@ def check_one(fault, path, text, tree, build):
     killing test (or, when no single test is to blame, all of them) passes again
     without the fault: a test that fails or hangs now and then under load proves
     nothing."""
-    dirs = test_dirs_of(fault.folder)
+    dirs = test_dirs_of(folder_of(path))
     programs, names = build.programs(dirs), build.tests(dirs)
     if not names:
         return {"result": "unsure", "detail": f"{build.name} has no tests in {' '.join(dirs)}"}
