@@ -95,11 +95,19 @@ class EndToEnd : public testing::Test {
       readouts.push_back(field);
     ASSERT_EQ(readouts.size(), 6u);
     xvfb = std::make_unique<BackgroundProgram>(std::vector<std::string>{
-        "/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        "/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+        "-noreset"});  // no reset, which refuses connections, each time the last client leaves
     ASSERT_TRUE(
         PollUntil([&] { return xvfb->OutputSoFar().find('\n') != std::string::npos; }, 20000));
     const std::string output = xvfb->OutputSoFar();
     session = OwnSession(home, runtime, ":" + output.substr(0, output.find('\n')), "");
+    // Programs started next must find the server answering, not merely named.
+    ASSERT_TRUE(PollUntil(
+        [] {
+          return RunProgram({"/usr/bin/xdotool", "getdisplaygeometry"}).exit_status == 0;
+        },
+        20000))
+        << "the X server answers: " << xvfb->ErrorsSoFar();
     sim = std::make_unique<BackgroundProgram>(
         std::vector<std::string>{BinPath("tavik-sim"), "--port", "COM1:", "--replay", capture,
                                  "--interval", "20", "--wait"});

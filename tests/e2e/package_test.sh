@@ -51,7 +51,7 @@ version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$usr/bin/tavik" --version) || fail 
 # its own runtime folder, so that a tavik the user has open, or one of a parallel test,
 # does not answer for it.
 command -v Xvfb >/dev/null || { echo "SKIP: needs Xvfb for the installed program"; exit 77; }
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$scratch/display" 2>/dev/null &
 xvfb_pid=$!
 timeout 20 sh -c "until [ -s '$scratch/display' ]; do sleep 0.1; done" || fail "no X server"
 mkdir -m 0700 "$scratch/runtime"
